@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -119,6 +120,29 @@ public:
         if (!entry.live)
             return nullptr;
         return valueIfCurrent(slot, entry.generation);
+    }
+
+    // The value stored in `slot` (a slot below entryCount()), live or merely retired; null once reclaimed.
+    // For owners that also mark retired values themselves and want the cheapest walk over all slots.
+    T *storedValueAt(uint32_t slot) noexcept
+    {
+        std::optional<T> &value = valueEntry(slot).value;
+        return value ? &*value : nullptr;
+    }
+
+    // Calls `visit(value)` for the value stored in each of the first `slotCount` slots, live or merely
+    // retired, in slot order. `visit` may insert and erase: chunks never move, so the walk stays valid.
+    template<typename Visitor>
+    void forEachStoredValue(uint32_t slotCount, Visitor &&visit)
+    {
+        for (uint32_t first = 0; first < slotCount; first += chunkSize) {
+            ValueEntry *chunk = m_chunks[first >> chunkShift].get();
+            const uint32_t count = std::min(chunkSize, slotCount - first);
+            for (uint32_t i = 0; i < count; ++i) {
+                if (chunk[i].value)
+                    visit(*chunk[i].value);
+            }
+        }
     }
 
     GenerationalIndex indexAt(uint32_t slot) const noexcept { return { slot, m_allocations[slot].generation }; }

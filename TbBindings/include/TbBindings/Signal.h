@@ -97,6 +97,9 @@ private:
     struct Connection {
         Slot slot;
         bool blocked = false;
+        // Set when the connection is cut during an emission while its callable must stay alive.
+        bool cut = false;
+        bool runnable() const noexcept { return !(blocked | cut); }
     };
 
     class Impl final : public Private::SignalImplBase
@@ -107,12 +110,12 @@ private:
         void emit(Args &...args)
         {
             EmissionScope scope(*this);
-            const uint32_t slotCount = connections.entryCount();
-            for (uint32_t i = 0; i < slotCount; ++i) {
-                Connection *connection = connections.liveValueAt(i);
-                if (connection && !connection->blocked)
-                    connection->slot(args...);
-            }
+            // A stored connection is live unless marked cut: erased ones are gone from the table, and
+            // ones retired mid-emission are marked. So one flag test per slot suffices.
+            connections.forEachStoredValue(connections.entryCount(), [&](Connection &connection) {
+                if (connection.runnable())
+                    connection.slot(args...);
+            });
         }
 
         void disconnect(const ConnectionHandle &handle) override
@@ -122,9 +125,11 @@ private:
                 return;
             // A cut connection may be the one running right now: its callable is destroyed, and its
             // slot handed back for reuse, only once no emission is in progress.
-            if (m_emissionDepth > 0)
+            if (m_emissionDepth > 0) {
+                connections.storedValueAt(index.index)->cut = true;
                 m_retiredDuringEmission.push_back(index.index);
-            else
+                m_workAfterEmission = true;
+            } else
                 connections.reclaim(index.index);
         }
 
@@ -163,8 +168,10 @@ private:
                 if (impl.connections.liveValueAt(i))
                     impl.disconnect(ConnectionHandle({}, impl.connections.indexAt(i)));
             }
-            if (impl.m_emissionDepth > 0)
+            if (impl.m_emissionDepth > 0) {
                 impl.m_keepAliveUntilEmissionEnds = std::move(self);
+                impl.m_workAfterEmission = true;
+            }
         }
 
         GenerationalIndexArray<Connection> connections;
@@ -178,18 +185,25 @@ private:
             }
             ~EmissionScope()
             {
-                if (--impl.m_emissionDepth > 0)
-                    return;
-                for (uint32_t slot : impl.m_retiredDuringEmission)
-                    impl.connections.reclaim(slot);
-                impl.m_retiredDuringEmission.clear();
-                // Released when this scope ends, after its last use of the Impl: it may be the last owner.
-                const auto lastOwner = std::move(impl.m_keepAliveUntilEmissionEnds);
+                if (--impl.m_emissionDepth == 0 && impl.m_workAfterEmission)
+                    impl.finishEmission();
             }
             Impl &impl;
         };
 
+        // Rare (something was cut during the emission), so kept out of the emission's hot path.
+        [[gnu::cold, gnu::noinline]] void finishEmission()
+        {
+            m_workAfterEmission = false;
+            for (uint32_t slot : m_retiredDuringEmission)
+                connections.reclaim(slot);
+            m_retiredDuringEmission.clear();
+            // Released when this function returns, after its last use of the Impl: it may be the last owner.
+            const auto lastOwner = std::move(m_keepAliveUntilEmissionEnds);
+        }
+
         uint32_t m_emissionDepth = 0;
+        bool m_workAfterEmission = false;
         std::vector<uint32_t> m_retiredDuringEmission;
         std::shared_ptr<Impl> m_keepAliveUntilEmissionEnds;
     };
