@@ -1,0 +1,21 @@
+#include <TbFoundation/EventReceiver.h>
+
+#include <TbFoundation/CoreApplication.h>
+
+namespace TbFoundation {
+
+EventReceiver::~EventReceiver()
+{
+    // The core application forgets this receiver so that nothing is ever delivered to it once destroyed.
+    // (The core application itself clears the instance pointer before it gets here.)
+    if (CoreApplication *app = CoreApplication::instance()) {
+        app->removePostedEvents(this);
+        app->removeEventFilter(this);
+    }
+}
+
+void EventReceiver::event(EventReceiver *, Event *)
+{
+}
+
+} // namespace TbFoundation

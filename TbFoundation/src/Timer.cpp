@@ -1,0 +1,18 @@
+#include <TbFoundation/Timer.h>
+
+#include <TbFoundation/AbstractPlatformTimer.h>
+#include <TbFoundation/CoreApplication.h>
+
+namespace TbFoundation {
+
+Timer::Timer(std::chrono::microseconds initialInterval)
+    : running(false)
+    , interval(initialInterval)
+{
+    if (CoreApplication *app = CoreApplication::instance(); app && app->eventLoop())
+        m_platformTimer = app->eventLoop()->createPlatformTimer(this);
+}
+
+Timer::~Timer() = default;
+
+} // namespace TbFoundation
