@@ -1,0 +1,32 @@
+#include "app_resources.h"
+
+#include <QtGlobal>
+#include <QDir>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void registerTavisherBundle()
+{
+    Q_INIT_RESOURCE(tavisher);
+}
+
+namespace ovi {
+
+void registerAppResources()
+{
+    static const bool registered = [] {
+        registerTavisherBundle();
+        return true;
+    }();
+    (void)registered;
+}
+
+QString applicationIconResource()
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral(":/tavisher.ico");
+#else
+    return QStringLiteral(":/tavisher.png");
+#endif
+}
+
+} // namespace ovi

@@ -1,0 +1,45 @@
+#include "qwindow_extent_watcher.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWindow>
+
+#include <cmath>
+
+namespace ovi {
+
+namespace {
+
+uint32_t toDevicePixels(int logicalPixels, const QWindow& window)
+{
+    const QScreen* screen = window.screen();
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    return static_cast<uint32_t>(std::ceil(static_cast<double>(logicalPixels) * ratio));
+}
+
+} // namespace
+
+QWindowExtentWatcher::QWindowExtentWatcher(QWindow* window)
+    : window(window)
+{
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
+
+QWindowExtentWatcher::~QWindowExtentWatcher() = default;
+
+uint32_t QWindowExtentWatcher::width()
+{
+    return toDevicePixels(window->width(), *window);
+}
+
+uint32_t QWindowExtentWatcher::height()
+{
+    return toDevicePixels(window->height(), *window);
+}
+
+float QWindowExtentWatcher::scaleFactor()
+{
+    return 1.0f;
+}
+
+} // namespace ovi

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QDockWidget;
+class QWindow;
+
+namespace ovi {
+
+class CameraControl;
+
+// The main window: 1920 x 1080, the Vulkan window embedded as the central widget and the "Camera" dock
+// with the camera control panel on the right. Closing is observed by the application's watcher.
+class Window : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr int defaultWidth = 1920;
+    static constexpr int defaultHeight = 1080;
+
+    explicit Window(QWindow* vulkanWindow);
+    ~Window() override;
+
+    QWindow* vulkanWindow() const { return vulkanWindow_; }
+    CameraControl* cameraControl() const { return cameraControl_; }
+    QDockWidget* cameraDock() const { return cameraDock_; }
+
+private:
+    QWindow* vulkanWindow_ = nullptr;
+    CameraControl* cameraControl_ = nullptr;
+    QDockWidget* cameraDock_ = nullptr;
+};
+
+} // namespace ovi

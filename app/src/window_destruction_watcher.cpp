@@ -1,0 +1,51 @@
+#include "window_destruction_watcher.h"
+
+#include "window.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+#include <QWindow>
+
+WindowDestructionWatcher::WindowDestructionWatcher(ovi::Window* window)
+    : window(window)
+{
+}
+
+WindowDestructionWatcher::~WindowDestructionWatcher() = default;
+
+bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    const bool forVulkanWindow = watched != nullptr && watched == window->vulkanWindow();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        if (forVulkanWindow)
+            emit OnMouseEvent(static_cast<QMouseEvent*>(event));
+        break;
+    case QEvent::KeyPress: {
+        // Key presses count wherever the keyboard focus is, so the shortcuts work from any widget.
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        if (keyEvent->key() == Qt::Key_Return && keyEvent->modifiers().testFlag(Qt::AltModifier))
+            window->setWindowState(Qt::WindowFullScreen);
+        if (keyEvent->key() == Qt::Key_Escape && window->isFullScreen())
+            window->setWindowState(Qt::WindowNoState);
+        break;
+    }
+    case QEvent::Close:
+        if (watched == window) {
+            QCoreApplication::instance()->removeEventFilter(this);
+            emit OnClose();
+        }
+        break;
+    case QEvent::Wheel:
+        if (forVulkanWindow)
+            emit OnScroll(static_cast<QWheelEvent*>(event));
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+class QMouseEvent;
+class QWheelEvent;
+
+namespace ovi {
+class Window;
+}
+
+// The application-wide event filter: it re-emits mouse and wheel input of the Vulkan window, switches the
+// main window to full screen on Alt+Return and back on Escape, and announces the main window's close once.
+// It never consumes an event.
+class WindowDestructionWatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit WindowDestructionWatcher(ovi::Window* window);
+    ~WindowDestructionWatcher() override;
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // Emitted at most once: the filter removes itself from the application before emitting.
+    void OnClose();
+    // The event is valid only during the emission.
+    void OnMouseEvent(QMouseEvent* event);
+    // The event is valid only during the emission.
+    void OnScroll(QWheelEvent* event);
+
+private:
+    ovi::Window* window = nullptr;
+};
