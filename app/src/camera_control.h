@@ -22,7 +22,7 @@ public:
     // pressed, yellow 4 px while pressed.
     static const QString& buttonStyleSheet();
 
-signals:
+Q_SIGNALS:
     void OnEyeDisparityChanged(float value);
     void OnFocusPlaneChanged(float value);
     void OnLoadImage();

@@ -17,7 +17,7 @@ StereoCamera::~StereoCamera() = default;
 void StereoCamera::UpdateProjectionMatrix()
 {
     projection = perspectiveProjection(aspectRatio, nearPlane, farPlane);
-    emit OnProjectionChanged();
+    Q_EMIT OnProjectionChanged();
 }
 
 void StereoCamera::UpdateViewMatrices()
@@ -32,7 +32,7 @@ void StereoCamera::UpdateViewMatrices()
     leftView = shear(k) * lookAt(leftEye, leftEye + forward, up);
     rightView = shear(-k) * lookAt(rightEye, rightEye + forward, up);
     centerView = lookAt(position, position + forward, up);
-    emit OnViewChanged();
+    Q_EMIT OnViewChanged();
 }
 
 void StereoCamera::SetViewportSize(int width, int height)

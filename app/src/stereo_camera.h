@@ -43,7 +43,7 @@ public:
     glm::vec3 forward{0.0f, 0.0f, -1.0f};
     glm::vec3 up{0.0f, 1.0f, 0.0f};
 
-signals:
+Q_SIGNALS:
     void OnViewChanged();
     void OnProjectionChanged();
 };

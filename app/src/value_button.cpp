@@ -75,7 +75,7 @@ void ValueButton::mouseMoveEvent(QMouseEvent* event)
             lastPosition = position;
             label->setText(formatValue(value));
             // Emitted even when the clamp leaves the value unchanged.
-            emit OnValueChanged(value);
+            Q_EMIT OnValueChanged(value);
         }
     }
     QPushButton::mouseMoveEvent(event);

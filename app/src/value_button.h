@@ -27,7 +27,7 @@ public:
     float currentValue() const { return value; }
     QLabel* valueLabel() const { return label; }
 
-signals:
+Q_SIGNALS:
     void OnValueChanged(float value);
 
 protected:

@@ -23,7 +23,7 @@ bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         if (forVulkanWindow)
-            emit OnMouseEvent(static_cast<QMouseEvent*>(event));
+            Q_EMIT OnMouseEvent(static_cast<QMouseEvent*>(event));
         break;
     case QEvent::KeyPress: {
         // Key presses count wherever the keyboard focus is, so the shortcuts work from any widget.
@@ -37,12 +37,12 @@ bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Close:
         if (watched == window) {
             QCoreApplication::instance()->removeEventFilter(this);
-            emit OnClose();
+            Q_EMIT OnClose();
         }
         break;
     case QEvent::Wheel:
         if (forVulkanWindow)
-            emit OnScroll(static_cast<QWheelEvent*>(event));
+            Q_EMIT OnScroll(static_cast<QWheelEvent*>(event));
         break;
     default:
         break;

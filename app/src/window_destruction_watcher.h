@@ -22,7 +22,7 @@ public:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-signals:
+Q_SIGNALS:
     // Emitted at most once: the filter removes itself from the application before emitting.
     void OnClose();
     // The event is valid only during the emission.

@@ -1,0 +1,94 @@
+#include "orvane_gui_application.h"
+
+#include "app_resources.h"
+#include "camera_control.h"
+#include "dark_palette.h"
+#include "orvane_update_event.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QStyleFactory>
+#include <QWindow>
+
+namespace {
+
+// Queues the first pump event before anything else exists; it is delivered once exec() runs. Returns the tag
+// that engages the engine bundle right after.
+std::in_place_t postFirstUpdate(QObject& application)
+{
+    ovi::postOrvaneUpdate(application);
+    return std::in_place;
+}
+
+} // namespace
+
+OrvaneGuiApplication::OrvaneGuiApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+    , guiApplication()
+    , impl(postFirstUpdate(*this))
+    , window(&impl->vulkanWindow)
+    , destructionWatcher(&window)
+    , camera()
+{
+    QCoreApplication::instance()->installEventFilter(&destructionWatcher);
+
+    ovi::registerAppResources();
+    QCoreApplication::setApplicationName(QString::fromLatin1(applicationName));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(applicationVersion));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QGuiApplication::setWindowIcon(QIcon(ovi::applicationIconResource()));
+    QApplication::setPalette(ovi::darkPalette());
+
+    ovi::CameraControl* panel = window.cameraControl();
+    QWindow* vulkanWindow = &impl->vulkanWindow;
+    connect(&destructionWatcher, &WindowDestructionWatcher::OnClose, this, [this] { shutDown(); });
+    connect(&destructionWatcher, &WindowDestructionWatcher::OnScroll, this,
+            [this](QWheelEvent* e) { ovi::zoomWithWheel(camera, *e); });
+    connect(panel, &ovi::CameraControl::OnClose, this,
+            [this] { QCoreApplication::postEvent(&window, new QCloseEvent, Qt::NormalEventPriority); });
+    connect(&destructionWatcher, &WindowDestructionWatcher::OnMouseEvent, this,
+            [this](QMouseEvent* e) { ovi::orbitWithMouse(camera, orbitDrag, *e); });
+    const auto followWindowSize = [this, vulkanWindow] {
+        camera.SetViewportSize(vulkanWindow->width(), vulkanWindow->height());
+    };
+    connect(vulkanWindow, &QWindow::widthChanged, this, followWindowSize);
+    connect(vulkanWindow, &QWindow::heightChanged, this, followWindowSize);
+    connect(panel, &ovi::CameraControl::OnFocusPlaneChanged, this, [this](float value) {
+        camera.focusPlane = value;
+        camera.UpdateViewMatrices();
+    });
+    connect(panel, &ovi::CameraControl::OnEyeDisparityChanged, this, [this](float value) {
+        camera.eyeDisparity = value;
+        camera.UpdateViewMatrices();
+    });
+
+    try {
+        impl->Initialize(panel, camera);
+    } catch (...) {
+        // Members are destroyed without the destructor's body: release the bundle before the window's
+        // container can delete the Vulkan window it embeds.
+        impl.reset();
+        throw;
+    }
+    window.show();
+}
+
+OrvaneGuiApplication::~OrvaneGuiApplication()
+{
+    // The window's container owns the Vulkan window it embeds and would delete it, a member of the engine
+    // bundle, a second time; the bundle therefore goes first when the window never closed (as on close).
+    impl.reset();
+}
+
+bool OrvaneGuiApplication::event(QEvent* e)
+{
+    ovi::pumpOrvaneUpdate(*this, *e, [this] { guiApplication.processEvents(0); });
+    return QApplication::event(e);
+}
+
+void OrvaneGuiApplication::shutDown()
+{
+    if (impl)
+        impl.reset();
+    QCoreApplication::quit();
+}
