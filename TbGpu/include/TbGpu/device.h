@@ -1,0 +1,57 @@
+#pragma once
+
+#include <TbGpu/buffer.h>
+#include <TbGpu/buffer_options.h>
+#include <TbGpu/device_options.h>
+#include <TbGpu/handle.h>
+#include <TbGpu/queue.h>
+#include <TbGpu/sampler.h>
+#include <TbGpu/sampler_options.h>
+#include <TbGpu/texture.h>
+#include <TbGpu/texture_options.h>
+
+#include <vector>
+
+namespace TbGpu {
+
+class Adapter;
+class GraphicsApi;
+
+// The logical device with its queues. Every object made from it must be destroyed before it: deleting the device
+// destroys the memory allocator and the Vulkan device their records use.
+class Device
+{
+public:
+    Device() = default;
+    Device(Adapter *adapter, GraphicsApi *api, const DeviceOptions &options);
+    ~Device();
+
+    Device(Device &&other) noexcept;
+    Device &operator=(Device &&other) noexcept;
+    Device(const Device &) = delete;
+    Device &operator=(const Device &) = delete;
+
+    const Handle<Device_t> &handle() const noexcept { return m_device; }
+    bool isValid() const noexcept { return m_device.isValid(); }
+    Adapter *adapter() const noexcept { return m_adapter; }
+    GraphicsApi *graphicsApi() const noexcept { return m_api; }
+
+    std::vector<Queue> &queues() noexcept { return m_queues; }
+    const std::vector<Queue> &queues() const noexcept { return m_queues; }
+
+    ResultCode waitUntilIdle();
+
+    Buffer createBuffer(const BufferOptions &options, const void *initialData = nullptr);
+    Texture createTexture(const TextureOptions &options);
+    Sampler createSampler(const SamplerOptions &options = {});
+
+private:
+    void release();
+
+    GraphicsApi *m_api{ nullptr };
+    Adapter *m_adapter{ nullptr };
+    Handle<Device_t> m_device;
+    std::vector<Queue> m_queues;
+};
+
+} // namespace TbGpu

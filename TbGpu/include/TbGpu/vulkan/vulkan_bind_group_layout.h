@@ -1,0 +1,18 @@
+#pragma once
+
+#include <TbGpu/gpu_core.h>
+#include <TbGpu/handle.h>
+
+#include <vulkan/vulkan.h>
+
+namespace TbGpu {
+
+class VulkanResourceManager;
+
+// The bind-group-layouts-pool record.
+struct VulkanBindGroupLayout {
+    VkDescriptorSetLayout descriptorSetLayout{ VK_NULL_HANDLE };
+    Handle<Device_t> deviceHandle;
+};
+
+} // namespace TbGpu

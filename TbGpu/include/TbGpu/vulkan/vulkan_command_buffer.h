@@ -1,0 +1,21 @@
+#pragma once
+
+#include <TbGpu/gpu_core.h>
+#include <TbGpu/handle.h>
+
+#include <vulkan/vulkan.h>
+
+namespace TbGpu {
+
+class VulkanResourceManager;
+
+// The command-buffers-pool record: the buffer and the pool of its queue family it goes back to.
+struct VulkanCommandBuffer {
+    VkCommandBuffer commandBuffer{ VK_NULL_HANDLE };
+    VkCommandPool commandPool{ VK_NULL_HANDLE };
+    VkCommandBufferLevel level{ VK_COMMAND_BUFFER_LEVEL_PRIMARY };
+    VulkanResourceManager *vulkanResourceManager{ nullptr };
+    Handle<Device_t> deviceHandle;
+};
+
+} // namespace TbGpu

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <TbGpu/graphics_api.h>
+#include <TbGpu/instance.h>
+#include <TbGpu/surface.h>
+#include <TbGpu/vulkan/vulkan_resource_manager.h>
+
+#include <vulkan/vulkan.h>
+
+#include <memory>
+
+namespace TbGpu {
+
+// The Vulkan graphics API: owns the Vulkan resource manager. Objects made by a hosting toolkit (its instance and
+// window surface) are adopted: the library uses them but never destroys them.
+class VulkanGraphicsApi : public GraphicsApi
+{
+public:
+    VulkanGraphicsApi();
+    ~VulkanGraphicsApi() override;
+
+    Instance adoptVkInstance(VkInstance instance);
+    Surface adoptVkSurface(const Handle<Instance_t> &instance, VkSurfaceKHR surface);
+
+    VulkanResourceManager *vulkanResourceManager() const noexcept { return m_vulkanResourceManager.get(); }
+
+private:
+    std::unique_ptr<VulkanResourceManager> m_vulkanResourceManager;
+};
+
+} // namespace TbGpu

@@ -1,0 +1,209 @@
+#include "gpu_test_rig.h"
+
+#include <TbGpu/vulkan/vulkan_enums.h>
+
+#include <stdexcept>
+
+using namespace TbGpu;
+using TbGpuTest::GpuTestRig;
+using TbGpuTest::LogCapture;
+using TbGpuTest::rigAdapterType;
+
+using DeviceTest = GpuTestRig;
+
+TEST_F(DeviceTest, DefaultDeviceHasOneGraphicsQueueOfFamilyZero)
+{
+    ASSERT_EQ(device.queues().size(), 1u);
+    const Queue &queue = device.queues().front();
+    EXPECT_TRUE(queue.isValid());
+    EXPECT_EQ(queue.queueTypeIndex(), 0u);
+    EXPECT_TRUE(queue.flags().testFlag(QueueFlagBits::GraphicsBit));
+    EXPECT_TRUE(queue.flags().testFlag(QueueFlagBits::ComputeBit));
+    EXPECT_EQ(queue.timestampValidBits(), adapter->queueTypes()[0].timestampValidBits);
+    EXPECT_EQ(device.adapter(), adapter);
+    EXPECT_NE(manager()->getQueue(queue.handle()), nullptr);
+    EXPECT_EQ(device.queues().front().waitUntilIdle(), ResultCode::Success);
+    EXPECT_EQ(device.waitUntilIdle(), ResultCode::Success);
+
+    const VulkanDevice *record = deviceRecord();
+    ASSERT_NE(record, nullptr);
+    EXPECT_NE(record->allocator, nullptr);
+    EXPECT_TRUE(record->isOwned);
+    EXPECT_EQ(record->commandPools.size(), adapter->queueTypes().size());
+    EXPECT_TRUE(record->hasEnabledExtension(VK_KHR_SWAPCHAIN_EXTENSION_NAME));
+}
+
+TEST_F(DeviceTest, AdapterReportsPropertiesFeaturesAndFormats)
+{
+    const AdapterProperties &properties = adapter->properties();
+    EXPECT_FALSE(properties.deviceName.empty());
+    EXPECT_NE(properties.deviceType, AdapterDeviceType::MaxEnum);
+    EXPECT_GE(properties.apiVersion, VK_API_VERSION_1_2);
+    EXPECT_GE(properties.limits.maxImageDimension2D, 4096u);
+    EXPECT_GT(properties.limits.nonCoherentAtomSize, 0u);
+    EXPECT_GE(properties.multiViewProperties.maxMultiViewCount, 2u);
+    EXPECT_TRUE(adapter->features().multiView);
+
+    const FormatProperties rgba = adapter->formatProperties(Format::R8G8B8A8_UNORM);
+    EXPECT_TRUE(rgba.optimalTilingFeatures.testFlag(FormatFeatureFlagBits::SampledImageBit));
+    EXPECT_FALSE(adapter->extensions().empty());
+    EXPECT_FALSE(instance.extensions().empty());
+    EXPECT_FALSE(adapter->supportsPresentation(Handle<Surface_t>{}, 0)) << "no surface, no presentation";
+}
+
+TEST_F(DeviceTest, SecondDeviceWithExplicitQueuesAndAMissingExtension)
+{
+    LogCapture log;
+    DeviceOptions options;
+    options.extensions = { "VK_TB_extension_nobody_has" };
+    options.queues = { { 0, 1, { 0.5f } } };
+    Device second = adapter->createDevice(options);
+    ASSERT_TRUE(second.isValid());
+    EXPECT_EQ(second.queues().size(), 1u);
+    EXPECT_EQ(log.count("Unable to find default requested device extension VK_TB_extension_nobody_has"), 1u);
+    EXPECT_NE(second.handle(), device.handle());
+}
+
+TEST_F(DeviceTest, DefaultWishOnlyCpuAdapterFindsNothing)
+{
+    if (rigAdapterType(instance) != AdapterDeviceType::Cpu)
+        GTEST_SKIP() << "this machine has a GPU adapter";
+    LogCapture log;
+    DefaultDevice none = instance.createDefaultDevice(Surface{}, AdapterDeviceType::Default);
+    EXPECT_EQ(none.adapter, nullptr);
+    EXPECT_FALSE(none.device.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::critical, "Unable to find a suitable Adapter. Aborting..."));
+}
+
+TEST_F(DeviceTest, DefaultDeviceLogsWhatItChecked)
+{
+    LogCapture log;
+    DefaultDevice another = instance.createDefaultDevice(Surface{}, rigAdapterType(instance));
+    ASSERT_TRUE(another.device.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 graphics and compute support: true"));
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Supported adapter extensions:"));
+    EXPECT_TRUE(log.containsPrefix(spdlog::level::info, "  - VK_KHR_swapchain Version "));
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Supports multiview: true"));
+}
+
+TEST_F(DeviceTest, AdaptersAreCachedAndSelectable)
+{
+    const std::vector<Adapter *> first = instance.adapters();
+    const std::vector<Adapter *> second = instance.adapters();
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(first, second) << "the same adapters on every call";
+    EXPECT_NE(std::find(first.begin(), first.end(), adapter), first.end());
+    EXPECT_EQ(instance.selectAdapter(adapter->properties().deviceType)->properties().deviceType,
+              adapter->properties().deviceType);
+}
+
+TEST_F(DeviceTest, MovingADeviceDeletesTheTargetFirst)
+{
+    Device other = adapter->createDevice();
+    ASSERT_TRUE(other.isValid());
+    const Handle<Device_t> otherHandle = other.handle();
+    const Handle<Device_t> rigHandle = device.handle();
+
+    other = std::move(device);
+    EXPECT_EQ(manager()->getDevice(otherHandle), nullptr) << "the target's device was deleted";
+    EXPECT_EQ(other.handle(), rigHandle);
+    EXPECT_FALSE(device.isValid());
+    EXPECT_TRUE(device.queues().empty());
+    EXPECT_EQ(other.queues().size(), 1u);
+    device = std::move(other); // back for the rig's teardown
+    EXPECT_NE(manager()->getDevice(rigHandle), nullptr);
+}
+
+TEST(InstanceTest, FailedInstanceCreationThrowsWithTheResultText)
+{
+    VulkanGraphicsApi api;
+    InstanceOptions options;
+    options.layers = { "VK_LAYER_TB_no_such_layer" };
+    try {
+        Instance instance(&api, options);
+        FAIL() << "no exception";
+    } catch (const std::runtime_error &error) {
+        EXPECT_STREQ(error.what(), "Failed to create Vulkan instance: LAYER NOT PRESENT");
+    }
+}
+
+TEST(InstanceTest, MissingUserExtensionIsAWarning)
+{
+    VulkanGraphicsApi api;
+    LogCapture log;
+    InstanceOptions options;
+    options.extensions = { "VK_TB_no_such_extension" };
+    Instance instance(&api, options);
+    EXPECT_TRUE(instance.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::warn, "Unable to find user requested extensions VK_TB_no_such_extension"));
+    EXPECT_EQ(api.vulkanResourceManager()->getInstance(instance.handle())->debugMessenger,
+              static_cast<VkDebugUtilsMessengerEXT>(VK_NULL_HANDLE))
+            << "no messenger without VK_EXT_debug_utils";
+}
+
+TEST(InstanceTest, AdoptedInstanceSurvivesTheLibrary)
+{
+    TbGpuTest::ValidationRecorder validation;
+    const char *layer = "VK_LAYER_KHRONOS_validation";
+    const char *extensions[] = { VK_EXT_DEBUG_UTILS_EXTENSION_NAME, VK_KHR_SURFACE_EXTENSION_NAME };
+    VkApplicationInfo applicationInfo{ VK_STRUCTURE_TYPE_APPLICATION_INFO };
+    applicationInfo.apiVersion = VK_API_VERSION_1_2;
+    VkDebugUtilsMessengerCreateInfoEXT messengerInfo = validation.createInfo();
+    VkInstanceCreateInfo createInfo{ VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO };
+    createInfo.pNext = &messengerInfo;
+    createInfo.pApplicationInfo = &applicationInfo;
+    createInfo.enabledLayerCount = 1;
+    createInfo.ppEnabledLayerNames = &layer;
+    createInfo.enabledExtensionCount = 2;
+    createInfo.ppEnabledExtensionNames = extensions;
+    VkInstance vkInstance = VK_NULL_HANDLE;
+    ASSERT_EQ(vkCreateInstance(&createInfo, nullptr, &vkInstance), VK_SUCCESS);
+    validation.attach(vkInstance);
+
+    {
+        VulkanGraphicsApi api;
+        Instance instance = api.adoptVkInstance(vkInstance);
+        ASSERT_TRUE(instance.isValid());
+        const VulkanInstance *record = api.vulkanResourceManager()->getInstance(instance.handle());
+        ASSERT_NE(record, nullptr);
+        EXPECT_FALSE(record->isOwned);
+        EXPECT_EQ(record->instance, vkInstance);
+        EXPECT_EQ(record->debugMessenger, static_cast<VkDebugUtilsMessengerEXT>(VK_NULL_HANDLE));
+
+        DefaultDevice opened = instance.createDefaultDevice(Surface{}, TbGpuTest::rigAdapterType(instance));
+        ASSERT_TRUE(opened.device.isValid());
+        Buffer buffer = opened.device.createBuffer({ 256, BufferUsageFlagBits::UniformBufferBit, MemoryUsage::CpuToGpu });
+        EXPECT_TRUE(buffer.isValid());
+        buffer = {};
+        opened.device = {};
+        const Handle<Instance_t> handle = instance.handle();
+        instance = {};
+        EXPECT_EQ(api.vulkanResourceManager()->getInstance(handle), nullptr) << "the record is released";
+    }
+
+    uint32_t count = 0;
+    EXPECT_EQ(vkEnumeratePhysicalDevices(vkInstance, &count, nullptr), VK_SUCCESS) << "still alive";
+    EXPECT_GT(count, 0u);
+    validation.detach();
+    vkDestroyInstance(vkInstance, nullptr);
+    EXPECT_EQ(validation.errorCount(), 0u);
+}
+
+TEST(InstanceTest, AdoptedSurfaceIsOnlyReleased)
+{
+    VulkanGraphicsApi api;
+    Instance instance(&api, TbGpuTest::validatedInstanceOptions());
+    // A surface handle the library must never destroy: a dummy value is enough, nothing may touch it.
+    const VkSurfaceKHR foreign = reinterpret_cast<VkSurfaceKHR>(uint64_t{ 0xdead0000 });
+    Surface surface = api.adoptVkSurface(instance.handle(), foreign);
+    ASSERT_TRUE(surface.isValid());
+    const VulkanSurface *record = api.vulkanResourceManager()->getSurface(surface.handle());
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->isOwned);
+    EXPECT_EQ(record->surface, foreign);
+    const Handle<Surface_t> handle = surface.handle();
+    surface = {};
+    EXPECT_EQ(api.vulkanResourceManager()->getSurface(handle), nullptr);
+
+    EXPECT_FALSE(api.adoptVkSurface(Handle<Instance_t>{}, foreign).isValid()) << "no instance, no surface";
+}
