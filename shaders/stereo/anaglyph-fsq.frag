@@ -1,0 +1,15 @@
+#version 450
+// Red/cyan anaglyph: red from the left eye (layer 0), blue-ish luminance from the right eye (layer 1).
+
+layout(set = 0, binding = 0) uniform sampler2DArray colorTexture;
+
+layout(location = 0) in vec3 position; // part of the interface, never read
+layout(location = 1) in vec2 texCoord;
+layout(location = 0) out vec4 fragColor;
+
+void main()
+{
+    vec3 left = texture(colorTexture, vec3(texCoord, 0.0)).rgb;
+    vec3 right = texture(colorTexture, vec3(texCoord, 1.0)).rgb;
+    fragColor = vec4(left.r, left.g, dot(right, vec3(0.15, 0.15, 0.7)), 1.0);
+}
