@@ -95,14 +95,15 @@ MemoryAllocator::~MemoryAllocator()
     }
 }
 
-std::vector<uint32_t> MemoryAllocator::candidateMemoryTypes(uint32_t memoryTypeBits, MemoryUsage usage) const
+std::vector<uint32_t> MemoryAllocator::rankMemoryTypes(const VkPhysicalDeviceMemoryProperties &properties,
+                                                       uint32_t memoryTypeBits, MemoryUsage usage)
 {
     const UsageFlags wanted = flagsForUsage(usage);
     std::vector<std::pair<int, uint32_t>> ranked; // cost, type
-    for (uint32_t type = 0; type < m_memoryProperties.memoryTypeCount; ++type) {
+    for (uint32_t type = 0; type < properties.memoryTypeCount; ++type) {
         if ((memoryTypeBits & (1u << type)) == 0)
             continue;
-        const VkMemoryPropertyFlags flags = m_memoryProperties.memoryTypes[type].propertyFlags;
+        const VkMemoryPropertyFlags flags = properties.memoryTypes[type].propertyFlags;
         if ((flags & wanted.required) != wanted.required)
             continue;
         if (flags & VK_MEMORY_PROPERTY_PROTECTED_BIT)
@@ -445,13 +446,12 @@ VkResult MemoryAllocator::flushOrInvalidate(MemoryAllocation *allocation, VkDevi
     if (offset >= allocation->m_size)
         return VK_SUCCESS;
 
-    const VkDeviceSize allocationEnd = allocation->m_offset + allocation->m_size;
-    const VkDeviceSize start = allocation->m_offset + offset;
-    const VkDeviceSize end = size == VK_WHOLE_SIZE ? allocationEnd : std::min(allocationEnd, start + size);
+    const BlockRange blockRange =
+            nonCoherentRange(allocation->m_offset, allocation->m_size, offset, size, m_nonCoherentAtomSize, block->size);
     VkMappedMemoryRange range{ VK_STRUCTURE_TYPE_MAPPED_MEMORY_RANGE };
     range.memory = block->memory;
-    range.offset = alignDown(start, m_nonCoherentAtomSize);
-    range.size = std::min(alignUp(end, m_nonCoherentAtomSize), block->size) - range.offset;
+    range.offset = blockRange.offset;
+    range.size = blockRange.size;
 
     // The range must lie in mapped memory: map the block for the call when nobody has.
     void *data = nullptr;
@@ -466,6 +466,20 @@ VkResult MemoryAllocator::flushOrInvalidate(MemoryAllocation *allocation, VkDevi
     if (mapForCall)
         unmap(allocation);
     return result;
+}
+
+MemoryAllocator::BlockRange MemoryAllocator::nonCoherentRange(VkDeviceSize allocationOffset,
+                                                              VkDeviceSize allocationSize, VkDeviceSize offset,
+                                                              VkDeviceSize size, VkDeviceSize atomSize,
+                                                              VkDeviceSize blockSize)
+{
+    const VkDeviceSize allocationEnd = allocationOffset + allocationSize;
+    const VkDeviceSize start = std::min(allocationEnd, allocationOffset + offset);
+    const VkDeviceSize end = size == VK_WHOLE_SIZE ? allocationEnd : std::min(allocationEnd, start + size);
+    BlockRange range;
+    range.offset = alignDown(start, atomSize);
+    range.size = std::min(alignUp(end, atomSize), blockSize) - range.offset;
+    return range;
 }
 
 MemoryAllocationInfo MemoryAllocator::allocationInfo(const MemoryAllocation *allocation) const

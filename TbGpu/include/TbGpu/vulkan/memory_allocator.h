@@ -96,7 +96,26 @@ public:
     const VkPhysicalDeviceMemoryProperties &memoryProperties() const noexcept { return m_memoryProperties; }
 
     // The memory types able to back a resource with these type bits for this usage, best first.
-    std::vector<uint32_t> candidateMemoryTypes(uint32_t memoryTypeBits, MemoryUsage usage) const;
+    std::vector<uint32_t> candidateMemoryTypes(uint32_t memoryTypeBits, MemoryUsage usage) const
+    {
+        return rankMemoryTypes(m_memoryProperties, memoryTypeBits, usage);
+    }
+
+    // The ranking behind candidateMemoryTypes: types lacking a flag the usage requires are left out, the rest are
+    // ordered by how many preferred flags they miss plus how many unwanted flags they have (stable on ties).
+    static std::vector<uint32_t> rankMemoryTypes(const VkPhysicalDeviceMemoryProperties &properties,
+                                                 uint32_t memoryTypeBits, MemoryUsage usage);
+
+    // The range of a block that flushing or invalidating [offset, offset + size) of an allocation touches: widened
+    // to whole atoms and kept inside the block. size may be VK_WHOLE_SIZE (to the allocation's end).
+    struct BlockRange {
+        VkDeviceSize offset{ 0 };
+        VkDeviceSize size{ 0 };
+        bool operator==(const BlockRange &) const = default;
+    };
+    static BlockRange nonCoherentRange(VkDeviceSize allocationOffset, VkDeviceSize allocationSize,
+                                       VkDeviceSize offset, VkDeviceSize size, VkDeviceSize atomSize,
+                                       VkDeviceSize blockSize);
 
 private:
     explicit MemoryAllocator(const CreateInfo &info);
