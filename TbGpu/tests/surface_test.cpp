@@ -1,0 +1,86 @@
+#include "gpu_test_rig.h"
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+using namespace TbGpu;
+using TbGpuTest::GpuTestRig;
+using TbGpuTest::LogCapture;
+
+// Surfaces need a window: these tests run under the X display the test script provides and are skipped without one.
+class SurfaceTest : public GpuTestRig
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection))
+            GTEST_SKIP() << "cannot reach the X display";
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        m_window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 320, 240, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(m_connection, m_window);
+        xcb_flush(m_connection);
+        GpuTestRig::SetUp();
+    }
+
+    void TearDown() override
+    {
+        if (!m_connection)
+            return;
+        GpuTestRig::TearDown();
+        xcb_destroy_window(m_connection, m_window);
+        xcb_disconnect(m_connection);
+    }
+
+    SurfaceOptions windowOptions() const { return { m_connection, m_window }; }
+
+private:
+    xcb_connection_t *m_connection{ nullptr };
+    xcb_window_t m_window{ 0 };
+};
+
+TEST_F(SurfaceTest, WindowSurfaceWithSwapchainPropertiesAndPresentation)
+{
+    Surface surface = instance.createSurface(windowOptions());
+    ASSERT_TRUE(surface.isValid());
+    const VulkanSurface *record = manager()->getSurface(surface.handle());
+    ASSERT_NE(record, nullptr);
+    EXPECT_TRUE(record->isOwned);
+
+    EXPECT_TRUE(adapter->supportsPresentation(surface.handle(), 0));
+    EXPECT_FALSE(adapter->supportsPresentation(surface.handle(), 99)) << "no such queue family";
+    const SwapchainProperties properties = adapter->swapchainProperties(surface.handle());
+    EXPECT_EQ(properties.capabilities.currentExtent, (Extent2D{ 320, 240 }));
+    EXPECT_GE(properties.capabilities.minImageCount, 1u);
+    EXPECT_GE(properties.capabilities.maxImageArrayLayers, 1u);
+    EXPECT_TRUE(properties.capabilities.supportedUsageFlags.testFlag(TextureUsageFlagBits::ColorAttachmentBit));
+    EXPECT_FALSE(properties.formats.empty());
+    EXPECT_FALSE(properties.presentModes.empty());
+    EXPECT_NE(std::find(properties.presentModes.begin(), properties.presentModes.end(), PresentMode::Fifo),
+              properties.presentModes.end()) << "every presenting device offers FIFO";
+}
+
+TEST_F(SurfaceTest, DefaultDeviceForAWindowChecksPresentation)
+{
+    Surface surface = instance.createSurface(windowOptions());
+    ASSERT_TRUE(surface.isValid());
+    LogCapture log;
+    DefaultDevice opened = instance.createDefaultDevice(surface, TbGpuTest::rigAdapterType(instance));
+    EXPECT_TRUE(opened.device.isValid());
+    EXPECT_EQ(opened.adapter, adapter);
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Supported swapchain present modes:"));
+    EXPECT_TRUE(log.contains(spdlog::level::info, "  - Fifo"));
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 supports presentation: true"));
+}
+
+TEST_F(SurfaceTest, MissingWindowGivesAnInvalidSurface)
+{
+    EXPECT_FALSE(instance.createSurface({}).isValid());
+    EXPECT_FALSE(instance.createSurface({ nullptr, 42 }).isValid());
+}
