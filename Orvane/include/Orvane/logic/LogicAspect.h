@@ -1,0 +1,76 @@
+#pragma once
+
+#include <Orvane/core/Aspect.h>
+#include <Orvane/core/EntityTrackerBase.h>
+#include <Orvane/core/SceneGraphTracker.h>
+#include <Orvane/logic/FrameAction.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace spdlog {
+class logger;
+}
+
+namespace Orvane {
+
+class LogicAspect;
+
+namespace Logic {
+
+class FrameActionTracker : public SceneGraphTracker<LogicAspect, FrameAction>
+{
+public:
+    using SceneGraphTracker::SceneGraphTracker;
+};
+
+// Hands every frame action of each tracked entity to the frame-action tracker, now and whenever the
+// entity's components change.
+class EntityTracker : public EntityTrackerBase<LogicAspect>
+{
+public:
+    EntityTracker(LogicAspect *aspect, uint32_t dirtyBit, FrameActionTracker *frameActions);
+
+protected:
+    void registerComponentsToTrack(Entity *entity) override;
+
+private:
+    void trackFrameActionsOf(Entity *entity);
+
+    FrameActionTracker *m_frameActions;
+};
+
+} // namespace Logic
+
+// Fires `triggered` of every enabled frame action in the scene once per frame, in order of appearance.
+class LogicAspect : public Aspect
+{
+public:
+    enum DirtyFlag : uint32_t {
+        EntitiesDirty = 1,
+        FrameActionsDirty = 2,
+    };
+
+    LogicAspect();
+    ~LogicAspect() override;
+
+    void rootAboutToChange(Entity *oldRoot, Entity *newRoot) override;
+    void rootChanged(Entity *oldRoot, Entity *newRoot) override;
+    void processFrame() override;
+
+    const std::vector<FrameAction *> &frameActions() const noexcept { return m_frameActions; }
+    Logic::EntityTracker &entityTracker() noexcept { return *m_entityTracker; }
+    Logic::FrameActionTracker &frameActionTracker() noexcept { return *m_frameActionTracker; }
+
+    // Raised by the trackers, cleared by processFrame().
+    uint32_t dirtyFlags = 0;
+
+private:
+    std::shared_ptr<spdlog::logger> m_logger;
+    std::vector<FrameAction *> m_frameActions;
+    std::unique_ptr<Logic::FrameActionTracker> m_frameActionTracker;
+    std::unique_ptr<Logic::EntityTracker> m_entityTracker;
+};
+
+} // namespace Orvane

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <Orvane/core/Aspect.h>
+#include <Orvane/spatial/SpatialTrackers.h>
+
+#include <glm/mat4x4.hpp>
+
+#include <cstdint>
+#include <memory>
+
+namespace spdlog {
+class logger;
+}
+
+namespace Orvane {
+
+// Keeps the world matrices of transforms and bounding volumes up to date, once per frame, recomputing
+// only the smallest subtree that contains every change since the previous frame.
+class SpatialAspect : public Aspect
+{
+public:
+    enum DirtyFlag : uint32_t {
+        EntitiesDirty = 1,
+        TransformsDirty = 2,
+        BoundingVolumesDirty = 4,
+    };
+
+    SpatialAspect();
+    ~SpatialAspect() override;
+
+    void rootAboutToChange(Entity *oldRoot, Entity *newRoot) override;
+    void rootChanged(Entity *oldRoot, Entity *newRoot) override;
+    void processFrame() override;
+
+    Spatial::BoundingVolumeTracker &boundingVolumeTracker() noexcept { return m_trackers.boundingVolumes; }
+    Spatial::TransformTracker &transformTracker() noexcept { return m_trackers.transforms; }
+    Spatial::EntityTracker &entityTracker() noexcept { return m_trackers.entities; }
+
+    // Raised by the trackers, cleared by processFrame().
+    uint32_t dirtyFlags = 0;
+
+private:
+    struct Trackers {
+        explicit Trackers(SpatialAspect *aspect);
+        Spatial::BoundingVolumeTracker boundingVolumes;
+        Spatial::TransformTracker transforms;
+        Spatial::EntityTracker entities;
+    };
+
+    // Sets world = incoming · local for every transform from `start` down (an entity without a transform
+    // passes its incoming matrix on).
+    void propagateWorldTransforms(Entity *start);
+    // Gives every bounding volume from `start` down the world matrix of its entity's transform (or the
+    // incoming one when the entity has none).
+    void propagateBoundingVolumes(Entity *start);
+
+    Trackers m_trackers;
+    std::shared_ptr<spdlog::logger> m_logger;
+};
+
+} // namespace Orvane

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <Orvane/core/EntityTrackerBase.h>
+#include <Orvane/core/SceneGraphTracker.h>
+#include <Orvane/spatial/BoundingVolume.h>
+#include <Orvane/spatial/Transform.h>
+
+namespace Orvane {
+
+class SpatialAspect;
+
+namespace Spatial {
+
+class BoundingVolumeTracker : public SceneGraphTracker<SpatialAspect, BoundingVolume>
+{
+public:
+    using SceneGraphTracker::SceneGraphTracker;
+};
+
+// Tracking a transform also tracks the transform of the nearest ancestor entity that has one (and so on
+// upwards).
+class TransformTracker : public SceneGraphTracker<SpatialAspect, Transform>
+{
+public:
+    using SceneGraphTracker::SceneGraphTracker;
+
+    bool track(Transform *transform) override;
+};
+
+// Hands each tracked entity's first transform and all of its bounding volumes to their trackers, now and
+// whenever the entity's components change.
+class EntityTracker : public EntityTrackerBase<SpatialAspect>
+{
+public:
+    EntityTracker(SpatialAspect *aspect, uint32_t dirtyBit, TransformTracker *transforms,
+                  BoundingVolumeTracker *boundingVolumes);
+
+protected:
+    void registerComponentsToTrack(Entity *entity) override;
+
+private:
+    void trackTransformOf(Entity *entity);
+    void trackBoundingVolumesOf(Entity *entity);
+
+    TransformTracker *m_transforms;
+    BoundingVolumeTracker *m_boundingVolumes;
+};
+
+} // namespace Spatial
+} // namespace Orvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <Orvane/core/Component.h>
+
+#include <TbBindings/Property.h>
+#include <TbBindings/Signal.h>
+
+#include <glm/mat4x4.hpp>
+
+namespace Orvane {
+
+// Places its entity: a local matrix relative to the parent entity's transform, and the world matrix the
+// spatial aspect derives from it once per frame (world = parent world · local).
+class Transform : public Component
+{
+public:
+    Transform();
+    ~Transform() override;
+
+    TbBindings::Property<glm::mat4> localTransform{ glm::mat4(1.0f) };
+    // Written by the spatial aspect only.
+    TbBindings::Property<glm::mat4> worldTransform{ glm::mat4(1.0f) };
+
+    TbBindings::Signal<Transform *> destroyed;
+    // Emitted when localTransform changes value and when the transform moves to another entity.
+    TbBindings::Signal<Transform *> changed;
+};
+
+} // namespace Orvane

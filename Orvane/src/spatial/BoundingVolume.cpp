@@ -1,0 +1,15 @@
+#include <Orvane/spatial/BoundingVolume.h>
+
+namespace Orvane {
+
+BoundingVolume::BoundingVolume()
+{
+    entity.valueChanged().connect([this](Entity *const &) { changed.emit(this); });
+}
+
+BoundingVolume::~BoundingVolume()
+{
+    destroyed.emit(this);
+}
+
+} // namespace Orvane

@@ -1,0 +1,141 @@
+#include <Orvane/spatial/SpatialAspect.h>
+
+#include <Orvane/core/AspectEngine.h>
+#include <Orvane/spatial/LowestCommonAncestor.h>
+
+#include <TbFoundation/Logging.h>
+
+#include <utility>
+
+namespace Orvane {
+
+namespace {
+
+Entity *entityOf(Component *component)
+{
+    return component->entity.get();
+}
+
+// The world matrix an entity's subtree starts from: that of the nearest ancestor with a transform.
+glm::mat4 incomingMatrix(const Entity *start)
+{
+    for (const Entity *ancestor = start->parentEntity(); ancestor; ancestor = ancestor->parentEntity()) {
+        if (const Transform *transform = ancestor->component<Transform>())
+            return transform->worldTransform.get();
+    }
+    return glm::mat4(1.0f);
+}
+
+void propagateWorld(Entity *entity, const glm::mat4 &incoming)
+{
+    if (Transform *transform = entity->component<Transform>()) {
+        const glm::mat4 world = incoming * transform->localTransform.get();
+        transform->worldTransform = world;
+        for (const auto &child : entity->childEntities())
+            propagateWorld(child.get(), world);
+    } else {
+        for (const auto &child : entity->childEntities())
+            propagateWorld(child.get(), incoming);
+    }
+}
+
+void propagateVolumes(Entity *entity, const glm::mat4 &incoming)
+{
+    const Transform *transform = entity->component<Transform>();
+    const glm::mat4 &matrix = transform ? transform->worldTransform.get() : incoming;
+    for (const auto &component : entity->components()) {
+        if (auto *volume = dynamic_cast<BoundingVolume *>(component.get()))
+            volume->worldTransform = matrix;
+    }
+    for (const auto &child : entity->childEntities())
+        propagateVolumes(child.get(), matrix);
+}
+
+} // namespace
+
+SpatialAspect::Trackers::Trackers(SpatialAspect *aspect)
+    : boundingVolumes(aspect, BoundingVolumesDirty)
+    , transforms(aspect, TransformsDirty)
+    , entities(aspect, EntitiesDirty, &transforms, &boundingVolumes)
+{
+}
+
+SpatialAspect::SpatialAspect()
+    : m_trackers(this)
+    , m_logger(TbFoundation::getOrCreateLogger("spatial aspect", spdlog::level::info))
+{
+    setObjectName("Spatial Aspect");
+}
+
+SpatialAspect::~SpatialAspect() = default;
+
+void SpatialAspect::rootAboutToChange(Entity *oldRoot, Entity *)
+{
+    if (!oldRoot)
+        return;
+    m_trackers.boundingVolumes.reset();
+    m_trackers.transforms.reset();
+    m_trackers.entities.reset();
+}
+
+void SpatialAspect::rootChanged(Entity *, Entity *newRoot)
+{
+    if (newRoot)
+        m_trackers.entities.track(newRoot);
+}
+
+void SpatialAspect::processFrame()
+{
+    Entity *root = engine() ? engine()->rootEntity() : nullptr;
+    Entity *transformSubtree = nullptr;
+    const bool transformsDirty = (dirtyFlags & (EntitiesDirty | TransformsDirty)) != 0;
+
+    if (transformsDirty) {
+        m_trackers.entities.takeRemoved();
+        m_trackers.transforms.takeRemoved();
+        const std::vector<Entity *> addedEntities = m_trackers.entities.takeAdded();
+        const std::vector<Entity *> changedEntities = m_trackers.entities.takeChanged();
+        const std::vector<Transform *> addedTransforms = m_trackers.transforms.takeAdded();
+        const std::vector<Transform *> changedTransforms = m_trackers.transforms.takeChanged();
+
+        const std::vector<Entity *> partial{
+            lowestCommonAncestor(addedEntities, root),
+            lowestCommonAncestor(changedEntities, root),
+            lowestCommonAncestor(addedTransforms, entityOf, root),
+            lowestCommonAncestor(changedTransforms, entityOf, root),
+        };
+        transformSubtree = lowestCommonAncestor(partial, root);
+        if (transformSubtree)
+            propagateWorldTransforms(transformSubtree);
+    }
+
+    if ((dirtyFlags & BoundingVolumesDirty) || transformsDirty) {
+        m_trackers.boundingVolumes.takeRemoved();
+        const std::vector<BoundingVolume *> addedVolumes = m_trackers.boundingVolumes.takeAdded();
+        const std::vector<BoundingVolume *> changedVolumes = m_trackers.boundingVolumes.takeChanged();
+        // Without any tracked volume there is nothing to write: the walk is skipped.
+        if (!m_trackers.boundingVolumes.tracked().empty()) {
+            const std::vector<Entity *> partial{
+                transformSubtree,
+                lowestCommonAncestor(addedVolumes, entityOf, root),
+                lowestCommonAncestor(changedVolumes, entityOf, root),
+            };
+            if (Entity *volumeSubtree = lowestCommonAncestor(partial, root))
+                propagateBoundingVolumes(volumeSubtree);
+        }
+    }
+
+    dirtyFlags &= ~uint32_t(EntitiesDirty | TransformsDirty | BoundingVolumesDirty);
+}
+
+void SpatialAspect::propagateWorldTransforms(Entity *start)
+{
+    propagateWorld(start, incomingMatrix(start));
+}
+
+void SpatialAspect::propagateBoundingVolumes(Entity *start)
+{
+    propagateVolumes(start, incomingMatrix(start));
+}
+
+} // namespace Orvane

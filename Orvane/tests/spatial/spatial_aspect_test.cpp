@@ -1,0 +1,269 @@
+#include <Orvane/core/AspectEngine.h>
+#include <Orvane/core/Entity.h>
+#include <Orvane/spatial/BoundingVolume.h>
+#include <Orvane/spatial/LowestCommonAncestor.h>
+#include <Orvane/spatial/SpatialAspect.h>
+#include <Orvane/spatial/SrtTransform.h>
+
+#include <TbBindings/CreateBinding.h>
+#include <TbBindings/Errors.h>
+
+#include <gtest/gtest.h>
+
+#include <glm/gtc/matrix_transform.hpp>
+
+#include <algorithm>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace Orvane;
+
+namespace {
+
+const glm::mat4 Sentinel(7.0f);
+
+void expectMatrixNear(const glm::mat4 &actual, const glm::mat4 &expected)
+{
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r)
+            EXPECT_NEAR(actual[c][r], expected[c][r], 1e-5f) << "column " << c << ", row " << r;
+}
+
+// An entity with an SrtTransform placed at `translation`, turned by `degrees` about +Z and scaled by `scale`.
+std::unique_ptr<Entity> placed(glm::vec3 translation, float degrees = 0.0f, float scale = 1.0f)
+{
+    auto entity = std::make_unique<Entity>();
+    auto *transform = entity->createComponent<SrtTransform>();
+    transform->translation = translation;
+    transform->rotation = glm::angleAxis(glm::radians(degrees), glm::vec3(0, 0, 1));
+    transform->scale = glm::vec3(scale);
+    return entity;
+}
+
+SrtTransform *srt(Entity *entity)
+{
+    return static_cast<SrtTransform *>(entity->component<Transform>());
+}
+
+glm::mat4 world(Entity *entity)
+{
+    return entity->component<Transform>()->worldTransform.get();
+}
+
+// root (rotated, scaled)
+//  +- a (rotated)
+//  |   +- a1 (scaled)
+//  |   |   +- a1x (rotated)
+//  |   +- a2
+//  +- b
+class SpatialAspectTest : public ::testing::Test
+{
+protected:
+    SpatialAspectTest()
+    {
+        spatial = engine.addAspect(std::make_unique<SpatialAspect>());
+        auto tree = placed({ 10, 0, 0 }, 30.0f, 2.0f);
+        root = tree.get();
+        a = root->addChildEntity(placed({ 1, 0, 0 }, 90.0f));
+        b = root->addChildEntity(placed({ 0, 5, 0 }));
+        a1 = a->addChildEntity(placed({ 0, 1, 0 }, 0.0f, 0.5f));
+        a2 = a->addChildEntity(placed({ 0, 0, 1 }));
+        a1x = a1->addChildEntity(placed({ 3, 0, 0 }, 45.0f));
+        engine.setRootEntity(std::move(tree));
+        engine.processFrame();
+    }
+
+    static glm::mat4 local(Entity *entity) { return entity->component<Transform>()->localTransform.get(); }
+
+    // Makes the world matrix of `entity` read-only: a recomputation of it would throw.
+    void freeze(Entity *entity)
+    {
+        Transform *transform = entity->component<Transform>();
+        auto &source = frozenValues.emplace_back(transform->worldTransform.get());
+        transform->worldTransform = TbBindings::createBinding(source);
+    }
+
+    AspectEngine engine;
+    SpatialAspect *spatial = nullptr;
+    Entity *root = nullptr;
+    Entity *a = nullptr;
+    Entity *b = nullptr;
+    Entity *a1 = nullptr;
+    Entity *a2 = nullptr;
+    Entity *a1x = nullptr;
+    std::list<TbBindings::Property<glm::mat4>> frozenValues;
+};
+
+} // namespace
+
+TEST_F(SpatialAspectTest, TheFirstFrameComputesEveryWorldMatrix)
+{
+    expectMatrixNear(world(root), local(root));
+    expectMatrixNear(world(a), local(root) * local(a));
+    expectMatrixNear(world(b), local(root) * local(b));
+    expectMatrixNear(world(a1), local(root) * local(a) * local(a1));
+    expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
+    expectMatrixNear(world(a1x), local(root) * local(a) * local(a1) * local(a1x));
+    EXPECT_EQ(spatial->dirtyFlags, 0u);
+    EXPECT_EQ(spatial->objectName(), "Spatial Aspect");
+}
+
+TEST_F(SpatialAspectTest, AChangeRecomputesOnlyTheSubtreeBelowIt)
+{
+    freeze(root);
+    freeze(a);
+    for (Entity *outside : { b, a2 })
+        outside->component<Transform>()->worldTransform = Sentinel;
+
+    srt(a1)->translation = glm::vec3(0, 2, 0);
+    engine.processFrame();
+
+    expectMatrixNear(world(a1), local(root) * local(a) * local(a1));
+    expectMatrixNear(world(a1x), local(root) * local(a) * local(a1) * local(a1x));
+    EXPECT_EQ(world(b), Sentinel);
+    EXPECT_EQ(world(a2), Sentinel);
+}
+
+TEST_F(SpatialAspectTest, SeveralChangesRecomputeBelowTheirLowestCommonAncestor)
+{
+    freeze(root);
+    b->component<Transform>()->worldTransform = Sentinel;
+    a->component<Transform>()->worldTransform = Sentinel;
+
+    srt(a1x)->scale = glm::vec3(3.0f);
+    srt(a2)->translation = glm::vec3(0, 0, -1);
+    engine.processFrame();
+
+    expectMatrixNear(world(a), local(root) * local(a));
+    expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
+    expectMatrixNear(world(a1x), local(root) * local(a) * local(a1) * local(a1x));
+    EXPECT_EQ(world(b), Sentinel);
+}
+
+TEST_F(SpatialAspectTest, AFrameWithoutChangesWritesNothing)
+{
+    for (Entity *entity : { root, a, b, a1, a2, a1x })
+        entity->component<Transform>()->worldTransform = Sentinel;
+    engine.processFrame();
+    for (Entity *entity : { root, a, b, a1, a2, a1x })
+        EXPECT_EQ(world(entity), Sentinel);
+}
+
+TEST_F(SpatialAspectTest, AnEntityWithoutTransformPassesItsParentsMatrixOn)
+{
+    Entity *plain = a->addChildEntity(std::make_unique<Entity>());
+    Entity *below = plain->addChildEntity(placed({ 0, 0, 4 }));
+    engine.processFrame();
+    expectMatrixNear(world(below), world(a) * local(below));
+}
+
+TEST_F(SpatialAspectTest, OnlyTheFirstTransformOfAnEntityTakesPart)
+{
+    auto *second = b->createComponent<SrtTransform>();
+    second->translation = glm::vec3(100, 0, 0);
+    Entity *child = b->addChildEntity(placed({ 1, 1, 1 }));
+    engine.processFrame();
+    expectMatrixNear(world(child), local(root) * local(b) * local(child));
+    EXPECT_EQ(second->worldTransform.get(), glm::mat4(1.0f));
+}
+
+TEST_F(SpatialAspectTest, ANewRootIsComputedCompletely)
+{
+    auto tree = placed({ 0, 0, -3 }, 10.0f);
+    Entity *newRoot = tree.get();
+    Entity *child = newRoot->addChildEntity(placed({ 2, 0, 0 }));
+    engine.setRootEntity(std::move(tree));
+    EXPECT_EQ(spatial->entityTracker().tracked().size(), 2u);
+    engine.processFrame();
+    expectMatrixNear(world(newRoot), local(newRoot));
+    expectMatrixNear(world(child), local(newRoot) * local(child));
+}
+
+TEST_F(SpatialAspectTest, MovingATransformToAnotherEntityMarksItChanged)
+{
+    Transform *transform = a2->component<Transform>();
+    transform->entity = b;
+    const auto &changed = spatial->transformTracker().changed();
+    EXPECT_NE(std::find(changed.begin(), changed.end(), transform), changed.end());
+    EXPECT_NE(spatial->dirtyFlags & SpatialAspect::TransformsDirty, 0u);
+}
+
+TEST_F(SpatialAspectTest, ABoundWorldMatrixMakesThePropagationThrow)
+{
+    freeze(a1);
+    srt(a1)->translation = glm::vec3(9, 9, 9);
+    EXPECT_THROW(engine.processFrame(), TbBindings::ReadOnlyProperty);
+}
+
+TEST_F(SpatialAspectTest, BoundingVolumesTakeTheWorldMatrixOfTheirEntityOrTheNearestAbove)
+{
+    auto *own = a1->createComponent<BoundingVolume>();
+    Entity *plain = a1->addChildEntity(std::make_unique<Entity>());
+    auto *inherited = plain->createComponent<BoundingVolume>();
+    engine.processFrame();
+    EXPECT_EQ(own->worldTransform.get(), world(a1));
+    EXPECT_EQ(inherited->worldTransform.get(), world(a1));
+
+    srt(a)->translation = glm::vec3(-4, 0, 0);
+    engine.processFrame();
+    expectMatrixNear(own->worldTransform.get(), local(root) * local(a) * local(a1));
+    EXPECT_EQ(inherited->worldTransform.get(), world(a1));
+
+    // A volume reporting a change of its own gets its matrix again.
+    inherited->worldTransform = Sentinel;
+    inherited->changed.emit(inherited);
+    engine.processFrame();
+    EXPECT_EQ(inherited->worldTransform.get(), world(a1));
+}
+
+TEST(SpatialTransformTracker, TrackingATransformAlsoTracksTheNearestTransformAbove)
+{
+    SpatialAspect spatial;
+    Entity top;
+    Transform *topTransform = top.createComponent<Transform>();
+    Entity *plain = top.addChildEntity(std::make_unique<Entity>());
+    Entity *leaf = plain->addChildEntity(std::make_unique<Entity>());
+    Transform *leafTransform = leaf->createComponent<Transform>();
+
+    EXPECT_TRUE(spatial.transformTracker().track(leafTransform));
+    EXPECT_TRUE(spatial.transformTracker().isTracked(topTransform));
+    EXPECT_FALSE(spatial.transformTracker().track(topTransform));
+}
+
+TEST(LowestCommonAncestor, FollowsTheFoldRules)
+{
+    Entity root;
+    Entity *a = root.addChildEntity(std::make_unique<Entity>());
+    Entity *a1 = a->addChildEntity(std::make_unique<Entity>());
+    Entity *a1x = a1->addChildEntity(std::make_unique<Entity>());
+    Entity *a2 = a->addChildEntity(std::make_unique<Entity>());
+    Entity *b = root.addChildEntity(std::make_unique<Entity>());
+    Entity elsewhere;
+    Entity *stranger = elsewhere.addChildEntity(std::make_unique<Entity>());
+
+    struct Case {
+        const char *name;
+        std::vector<Entity *> entities;
+        Entity *expected;
+    };
+    const std::vector<Case> cases{
+        { "empty", {}, nullptr },
+        { "one entry", { a1x }, a1x },
+        { "one null entry", { nullptr }, nullptr },
+        { "siblings", { a1, a2 }, a },
+        { "different depths", { a1x, a2 }, a },
+        { "ancestor and descendant", { a1x, a }, a },
+        { "nulls are skipped", { nullptr, a1x, nullptr, a1 }, a1 },
+        { "only nulls", { nullptr, nullptr }, nullptr },
+        { "across the root", { a1x, b }, &root },
+        { "different trees fall back", { a1, stranger }, &root },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(lowestCommonAncestor(c.entities, &root), c.expected) << c.name;
+
+    // Once the result is a root the fold ends: the entry from another tree is never looked at.
+    EXPECT_EQ(lowestCommonAncestor({ a1, b, stranger }, nullptr), &root);
+    EXPECT_EQ(lowestCommonAncestor({ a1, stranger, b }, nullptr), nullptr);
+}
