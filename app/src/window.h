@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QWindow>
 
 class QDockWidget;
-class QWindow;
 
 namespace ovi {
 
@@ -27,7 +28,8 @@ public:
     QDockWidget* cameraDock() const { return cameraDock_; }
 
 private:
-    QWindow* vulkanWindow_ = nullptr;
+    // Not owned: it belongs to the engine bundle and goes with it, which clears this pointer.
+    QPointer<QWindow> vulkanWindow_;
     CameraControl* cameraControl_ = nullptr;
     QDockWidget* cameraDock_ = nullptr;
 };

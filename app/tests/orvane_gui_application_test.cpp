@@ -1,0 +1,211 @@
+#include "camera_control.h"
+#include "orvane_gui_application.h"
+#include "orvane_update_event.h"
+
+#include <TbFoundation/UpdateEvent.h>
+
+#include <QCloseEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStyle>
+#include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <xcb/xcb.h>
+
+#include <memory>
+
+// Runs on a real X display with the xcb platform: the application makes a Vulkan window.
+namespace {
+
+// Each test makes and ends its own application, and with it its X connections. An X server resets when its
+// last client leaves and refuses connections meanwhile, so one connection stays open for the whole run.
+class KeepXServerUp : public ::testing::Environment
+{
+public:
+    void SetUp() override { connection = xcb_connect(nullptr, nullptr); }
+    void TearDown() override { xcb_disconnect(connection); }
+
+private:
+    xcb_connection_t* connection = nullptr;
+};
+
+[[maybe_unused]] ::testing::Environment* const keepXServerUp = ::testing::AddGlobalTestEnvironment(new KeepXServerUp);
+
+int argc = 1;
+char programName[] = "tavisher";
+char* argv[] = {programName, nullptr};
+
+// Stands in for the aspect engine on the foundation queue: one frame per Update, and it asks for the next
+// while handling the current one.
+class FrameCounter : public TbFoundation::EventReceiver
+{
+public:
+    void event(TbFoundation::EventReceiver* target, TbFoundation::Event* e) override
+    {
+        if (target != this || e->type() != TbFoundation::Event::Update)
+            return;
+        ++frames;
+        TbFoundation::CoreApplication::postEvent(this, std::make_unique<TbFoundation::UpdateEvent>());
+    }
+
+    int frames = 0;
+};
+
+// Counts the pump events Qt delivers to the application.
+class UpdateCounter : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        updates += e->type() == ovi::OrvaneUpdateEvent::registeredType();
+        return false;
+    }
+
+    int updates = 0;
+};
+
+class Application : public ::testing::Test
+{
+protected:
+    Application()
+        : app(std::make_unique<OrvaneGuiApplication>(argc, argv))
+    {
+        app->installEventFilter(&updates);
+    }
+
+    ~Application() override
+    {
+        // The test plays the part of exec(): drop what is still queued before the application goes.
+        QCoreApplication::removePostedEvents(nullptr);
+    }
+
+    QWindow& vulkanWindow() { return *app->mainWindow().vulkanWindow(); }
+    ovi::CameraControl& panel() { return *app->mainWindow().cameraControl(); }
+    ovi::OrbitalStereoCamera& camera() { return app->stereoCamera(); }
+
+    // One pass over the pump events queued now.
+    void pump() { QCoreApplication::sendPostedEvents(app.get(), ovi::OrvaneUpdateEvent::registeredType()); }
+
+    void sendMouse(QEvent::Type type, QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, QPointF(position), QPointF(position), button, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(&vulkanWindow(), &event);
+    }
+
+    UpdateCounter updates;
+    std::unique_ptr<OrvaneGuiApplication> app;
+};
+
+TEST_F(Application, HasItsIdentityLookAndWindow)
+{
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("Tavisher Demo"));
+    EXPECT_EQ(QCoreApplication::applicationVersion(), QStringLiteral("0.1.0"));
+    EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
+    EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
+    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(53, 53, 53));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(42, 130, 218));
+
+    EXPECT_TRUE(app->hasEngine());
+    EXPECT_TRUE(app->mainWindow().isVisible());
+    EXPECT_EQ(app->mainWindow().size(), QSize(1920, 1080));
+    EXPECT_EQ(vulkanWindow().surfaceType(), QSurface::VulkanSurface);
+    ASSERT_NE(vulkanWindow().vulkanInstance(), nullptr);
+    EXPECT_TRUE(vulkanWindow().vulkanInstance()->isValid());
+    EXPECT_EQ(TbFoundation::CoreApplication::instance(), &app->foundation());
+}
+
+TEST_F(Application, KeepsOnePumpEventQueuedAndDrainsTheFoundationOncePerDelivery)
+{
+    FrameCounter engine;
+    TbFoundation::CoreApplication::postEvent(&engine, std::make_unique<TbFoundation::UpdateEvent>());
+    for (int round = 1; round <= 5; ++round) {
+        pump();
+        EXPECT_EQ(updates.updates, round);
+        EXPECT_EQ(engine.frames, round);
+        EXPECT_EQ(app->foundation().postedEventCount(), 1u);
+    }
+    // Another custom event type goes straight on without draining.
+    QEvent other(static_cast<QEvent::Type>(QEvent::registerEventType()));
+    QCoreApplication::sendEvent(app.get(), &other);
+    EXPECT_EQ(engine.frames, 5);
+}
+
+TEST_F(Application, PanelValuesReachTheCamera)
+{
+    QSignalSpy views(&camera(), &ovi::StereoCamera::OnViewChanged);
+    Q_EMIT panel().OnEyeDisparityChanged(0.2f);
+    EXPECT_FLOAT_EQ(camera().eyeDisparity, 0.2f);
+    EXPECT_EQ(views.count(), 1);
+    Q_EMIT panel().OnFocusPlaneChanged(14.95f);
+    EXPECT_FLOAT_EQ(camera().focusPlane, 14.95f);
+    EXPECT_EQ(views.count(), 2);
+    EXPECT_NEAR(camera().leftView[2][0] - camera().centerView[2][0], 0.1f / 14.95f * camera().centerView[2][2], 1e-4f);
+}
+
+TEST_F(Application, MouseAndWheelOnTheVulkanWindowMoveTheCamera)
+{
+    sendMouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, {100, 100}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, {120, 100}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_NEAR(camera().phi, 0.2f, 1e-6f);
+    sendMouse(QEvent::MouseMove, {300, 100}, Qt::NoButton, Qt::NoButton);
+    EXPECT_NEAR(camera().phi, 0.2f, 1e-6f);
+
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&vulkanWindow(), &wheel);
+    EXPECT_NEAR(camera().radius, 18.8f, 1e-5f);
+
+    // Over the panel, nothing moves.
+    QWheelEvent panelWheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                           Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&panel(), &panelWheel);
+    EXPECT_NEAR(camera().radius, 18.8f, 1e-5f);
+}
+
+TEST_F(Application, TheCameraFollowsTheVulkanWindowsShape)
+{
+    const auto windowAspect = [this] { return float(vulkanWindow().width()) / float(vulkanWindow().height()); };
+    // Shown at 1920 x 1080, minus the dock.
+    QTRY_VERIFY_WITH_TIMEOUT(vulkanWindow().width() > 1000 && camera().aspectRatio == windowAspect(), 10000);
+    const int shownWidth = vulkanWindow().width();
+
+    app->mainWindow().resize(1200, 1080);
+    // The window reports its new size at once; the change signals follow when the X server confirms it.
+    QTRY_VERIFY_WITH_TIMEOUT(vulkanWindow().width() < shownWidth && camera().aspectRatio == windowAspect(), 10000);
+    EXPECT_NEAR(camera().projection[0][0], 2.4142137f / windowAspect(), 1e-4f);
+}
+
+TEST_F(Application, ThePanelsCloseButtonEndsTheEngineOnce)
+{
+    auto* closeButton = panel().findChild<QPushButton*>(QStringLiteral("closeButton"));
+    ASSERT_NE(closeButton, nullptr);
+    closeButton->click();
+    EXPECT_TRUE(app->hasEngine()) << "the close is posted, not sent";
+    QCoreApplication::sendPostedEvents(&app->mainWindow(), QEvent::Close);
+    EXPECT_FALSE(app->hasEngine());
+    EXPECT_EQ(app->mainWindow().vulkanWindow(), nullptr) << "the Vulkan window went with the engine bundle";
+
+    // A second close (from the title bar) finds the engine gone and changes nothing.
+    QCloseEvent again;
+    QCoreApplication::sendEvent(&app->mainWindow(), &again);
+    EXPECT_FALSE(app->hasEngine());
+    // The pump keeps draining after the engine has gone.
+    pump();
+    EXPECT_EQ(updates.updates, 1);
+}
+
+TEST_F(Application, CanBeDestroyedWithoutTheWindowEverClosing)
+{
+    EXPECT_TRUE(app->hasEngine());
+    app.reset();
+    SUCCEED();
+}
+
+} // namespace
