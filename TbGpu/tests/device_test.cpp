@@ -207,3 +207,23 @@ TEST(InstanceTest, AdoptedSurfaceIsOnlyReleased)
 
     EXPECT_FALSE(api.adoptVkSurface(Handle<Instance_t>{}, foreign).isValid()) << "no instance, no surface";
 }
+
+TEST(InstanceTest, DestroyingAnInstanceReleasesItsAdapters)
+{
+    VulkanGraphicsApi api;
+    Instance instance(&api, TbGpuTest::validatedInstanceOptions());
+    const std::vector<Adapter *> adapters = instance.adapters();
+    ASSERT_FALSE(adapters.empty());
+    const Handle<Adapter_t> adapterHandle = adapters.front()->handle();
+    EXPECT_NE(api.vulkanResourceManager()->getAdapter(adapterHandle), nullptr);
+
+    Instance moved(std::move(instance));
+    EXPECT_FALSE(instance.isValid());
+    EXPECT_TRUE(instance.adapters().empty()) << "the cache moved with the instance";
+    EXPECT_EQ(moved.adapters().front(), adapters.front()) << "adapter pointers stay valid across the move";
+
+    const Handle<Instance_t> instanceHandle = moved.handle();
+    moved = {};
+    EXPECT_EQ(api.vulkanResourceManager()->getInstance(instanceHandle), nullptr);
+    EXPECT_EQ(api.vulkanResourceManager()->getAdapter(adapterHandle), nullptr);
+}

@@ -2,7 +2,7 @@
 
 // A reusable fixture for tests that need a real device: an instance made by the library with the Khronos
 // validation layer and VK_EXT_debug_utils, a messenger that records every warning and error and fails the running
-// test on each validation error, and the default device (a discrete or integrated GPU when there is one, else the
+// test on each validation error (and at its end on any warning), and the default device (a discrete or integrated GPU when there is one, else the
 // CPU adapter, which is lavapipe on the test machines), opened without a surface.
 
 #include "log_capture.h"
@@ -123,11 +123,16 @@ protected:
         ASSERT_TRUE(device.isValid());
     }
 
+    // Warnings fail the test too, at its end: a clean run leaves no validation message at all.
     void TearDown() override
     {
         device = {};
         validation.detach();
         instance = {};
+        for (const ValidationRecorder::Message &message : validation.messages()) {
+            if (message.severity & VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT)
+                ADD_FAILURE() << "Vulkan validation warning " << message.idName << ": " << message.text;
+        }
     }
 
     TbGpu::VulkanResourceManager *manager() { return api.vulkanResourceManager(); }

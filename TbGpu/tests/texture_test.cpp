@@ -2,6 +2,8 @@
 
 #include "vulkan/vulkan_create_infos.h"
 
+#include <unistd.h>
+
 using namespace TbGpu;
 using TbGpuTest::GpuTestRig;
 using TbGpuTest::LogCapture;
@@ -230,4 +232,49 @@ TEST_F(TextureTest, SamplersAndTheirCreateInfo)
     target = std::move(moved);
     EXPECT_EQ(manager()->getSampler(targetHandle), nullptr);
     EXPECT_EQ(target.handle(), handle);
+}
+
+TEST_F(TextureTest, MovingTexturesAndViewsDeletesTheTargetsFirst)
+{
+    const TextureOptions options{ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 16, 16, 1 }, 1, 1,
+                                  SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+                                  TextureUsageFlagBits::SampledBit };
+    Texture first = device.createTexture(options);
+    Texture second = device.createTexture(options);
+    TextureView firstView = first.createView();
+    TextureView secondView = second.createView();
+    const Handle<TextureView_t> firstViewHandle = firstView.handle();
+    const Handle<TextureView_t> secondViewHandle = secondView.handle();
+    firstView = std::move(secondView);
+    EXPECT_EQ(manager()->getTextureView(firstViewHandle), nullptr);
+    EXPECT_EQ(firstView.handle(), secondViewHandle);
+    EXPECT_FALSE(secondView.isValid());
+    firstView = {}; // views go before their textures
+
+    const Handle<Texture_t> firstHandle = first.handle();
+    const Handle<Texture_t> secondHandle = second.handle();
+    first = std::move(second);
+    EXPECT_EQ(manager()->getTexture(firstHandle), nullptr);
+    EXPECT_EQ(first.handle(), secondHandle);
+    EXPECT_EQ(allocatorStatistics().allocationCount, 1u);
+}
+
+TEST_F(TextureTest, ExportedTextureMemoryGivesAFileDescriptorWhenTheDeviceCanExport)
+{
+    DeviceOptions deviceOptions;
+    deviceOptions.extensions = { VK_KHR_EXTERNAL_MEMORY_FD_EXTENSION_NAME };
+    Device exporting = adapter->createDevice(deviceOptions);
+    ASSERT_TRUE(exporting.isValid());
+    if (!manager()->getDevice(exporting.handle())->vkGetMemoryFdKHR)
+        GTEST_SKIP() << "the adapter cannot export memory as file descriptors";
+    TextureOptions options{ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 64, 64, 1 }, 1, 1,
+                            SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+                            TextureUsageFlagBits::SampledBit | TextureUsageFlagBits::ColorAttachmentBit };
+    options.externalMemoryHandleType = ExternalMemoryHandleTypeFlagBits::OpaqueFdBit;
+    Texture texture = exporting.createTexture(options);
+    ASSERT_TRUE(texture.isValid());
+    const MemoryHandle handle = texture.externalMemoryHandle();
+    ASSERT_TRUE(std::holds_alternative<FileDescriptorHandle>(handle));
+    EXPECT_GE(std::get<FileDescriptorHandle>(handle).fd, 0);
+    close(std::get<FileDescriptorHandle>(handle).fd);
 }
