@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 // Needs a real X display (Xvfb) with the xcb platform: only there can Qt create a Vulkan instance.
@@ -13,7 +15,14 @@ TEST(OrvaneImpl, MakesTheWindowAVulkanWindowOnAVulkan12Instance)
     ovi::OrvaneImpl impl;
     ovi::OrbitalStereoCamera camera;
     EXPECT_EQ(impl.vulkanWindow.screen() != nullptr, true) << "the window falls back to the primary screen";
+    // The validation layer (switched on for this test) writes what it finds to the standard streams.
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
     impl.Initialize(nullptr, camera);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out.find("Validation"), std::string::npos) << out;
+    EXPECT_EQ(err.find("Validation"), std::string::npos) << err;
 
     EXPECT_TRUE(impl.vulkanInstance.isValid());
     EXPECT_EQ(impl.vulkanInstance.apiVersion(), QVersionNumber(1, 2, 0));

@@ -1,7 +1,9 @@
 #include "value_button.h"
 #include "vertical_label.h"
 
+#include <QImage>
 #include <QLabel>
+#include <QPixmap>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -130,6 +132,24 @@ TEST(VerticalLabel, ExchangesWidthAndHeightOfItsHints)
     EXPECT_EQ(vertical.minimumSizeHint(), plain.minimumSizeHint().transposed());
     EXPECT_GT(vertical.sizeHint().height(), vertical.sizeHint().width());
     EXPECT_STREQ(vertical.metaObject()->className(), "QLabel");
+}
+
+TEST(VerticalLabel, DrawsItsTextTopToBottom)
+{
+    ovi::VerticalLabel label;
+    label.setText(QStringLiteral("14.95"));
+    label.resize(label.sizeHint());
+    QImage image = label.grab().toImage();
+    // The extent of the dark (black text) pixels: tall and narrow, starting at the top-left.
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 60)
+                ink |= QRect(x, y, 1, 1);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width());
+    EXPECT_LT(ink.top(), 5);
+    EXPECT_LT(ink.left(), image.width() / 2 + 1);
 }
 
 } // namespace
