@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -312,4 +313,30 @@ TEST_F(CoreApplicationTest, ManyThreadsPostWithoutLosingEvents)
         EXPECT_GT(number, lastPerThread[number / perThread]);
         lastPerThread[number / perThread] = number;
     }
+}
+
+TEST_F(CoreApplicationTest, NoWakeUpIsLostWhilePostsAndWaitsInterleave)
+{
+    Receiver receiver;
+    constexpr int total = 300;
+    std::atomic<int> delivered{ 0 };
+    receiver.onUserEvent = [&](Event *) { ++delivered; };
+    std::thread poster([&] {
+        for (int i = 0; i < total; ++i) {
+            CoreApplication::postEvent(&receiver, std::make_unique<NumberedEvent>(i));
+            if (i % 3 == 0)
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        // The drain that delivers the last events is followed by a wait: end that one too.
+        while (delivered.load() < total)
+            std::this_thread::sleep_for(1ms);
+        app.eventLoop()->wakeUp();
+    });
+    // Every wait is ended by the next post; a lost wake-up would stall one of them for 5 s.
+    const auto start = std::chrono::steady_clock::now();
+    while (delivered.load() < total && std::chrono::steady_clock::now() - start < 20s)
+        app.processEvents(5000);
+    poster.join();
+    EXPECT_EQ(delivered.load(), total);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
 }

@@ -207,3 +207,23 @@ TEST_F(XcbInputTest, RawMotionDrivesTheGrabbedPointer)
     platform()->disableRawMouseInput();
     EXPECT_FALSE(platform()->isRawMouseInputEnabled());
 }
+
+TEST_F(XcbInputTest, HidingTheWindowEndsTheGrab)
+{
+    platform()->grabMouse();
+    ASSERT_TRUE(platform()->isMouseGrabbed());
+    EXPECT_TRUE(eventually([&] { return display.pointerIsGrabbedByAnother(); }));
+    window->visible = false;
+    EXPECT_FALSE(platform()->isMouseGrabbed());
+    EXPECT_TRUE(eventually([&] { return !display.pointerIsGrabbedByAnother(); }));
+}
+
+TEST_F(XcbInputTest, GrabEndedByTheServerIsNoticed)
+{
+    platform()->grabMouse();
+    ASSERT_TRUE(platform()->isMouseGrabbed());
+    // Unmapped behind the window's back, as a window manager might.
+    xcb_unmap_window(display.connection(), id());
+    display.sync();
+    EXPECT_TRUE(pumpUntil(*app, [&] { return !platform()->isMouseGrabbed(); }));
+}

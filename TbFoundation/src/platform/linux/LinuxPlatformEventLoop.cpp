@@ -62,14 +62,18 @@ void LinuxPlatformEventLoop::wakeUp()
 {
     if (m_wakeUpFd < 0)
         return;
+    if (m_wakeUpSignalled.exchange(true, std::memory_order_acq_rel))
+        return;
     const uint64_t one = 1;
     ssize_t written;
     do {
         written = ::write(m_wakeUpFd, &one, sizeof one);
     } while (written < 0 && errno == EINTR);
     // EAGAIN means the counter is saturated: the loop is already signalled.
-    if (written < 0 && errno != EAGAIN)
+    if (written < 0 && errno != EAGAIN) {
+        m_wakeUpSignalled.store(false, std::memory_order_release);
         spdlog::critical("Failed to signal wake up event");
+    }
 }
 
 std::unique_ptr<AbstractPlatformTimer> LinuxPlatformEventLoop::createPlatformTimer(Timer *timer)
@@ -156,6 +160,11 @@ void LinuxPlatformEventLoop::drainWakeUp()
     uint64_t count = 0;
     while (::read(m_wakeUpFd, &count, sizeof count) < 0 && errno == EINTR) {
     }
+    // Cleared only after the read: cleared before it, a wake-up written in between would be read here
+    // and leave the flag set with nothing to read, and every later wakeUp() would be skipped. Cleared
+    // after it, a wake-up arriving in between is skipped, but this wait is returning anyway and the next
+    // processEvents() drains the queue before it waits.
+    m_wakeUpSignalled.store(false, std::memory_order_release);
 }
 
 } // namespace TbFoundation

@@ -378,6 +378,9 @@ void XcbConnection::dispatch(const xcb_generic_event_t *event)
     case XCB_CLIENT_MESSAGE:
         target = reinterpret_cast<const xcb_client_message_event_t *>(event)->window;
         break;
+    case XCB_UNMAP_NOTIFY:
+        target = reinterpret_cast<const xcb_unmap_notify_event_t *>(event)->window;
+        break;
     default:
         return;
     }

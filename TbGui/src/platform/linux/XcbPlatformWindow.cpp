@@ -147,6 +147,8 @@ void XcbPlatformWindow::hide()
 {
     if (m_id == XCB_NONE)
         return;
+    // Unmapping would end the grab anyway; releasing first also puts the pointer back.
+    releaseMouse();
     xcb_connection_t *c = m_connection->get();
     xcb_unmap_window(c, m_id);
     // Tells a window manager that the window is withdrawn, not just iconified.
@@ -302,6 +304,11 @@ void XcbPlatformWindow::handleXcbEvent(const xcb_generic_event_t *event)
         break;
     case XCB_CLIENT_MESSAGE:
         handleClientMessage(reinterpret_cast<const xcb_client_message_event_t *>(event));
+        break;
+    case XCB_UNMAP_NOTIFY:
+        // The server ends a pointer grab when its window stops being viewable.
+        m_grabbed = false;
+        m_warpPending = false;
         break;
     default:
         break;

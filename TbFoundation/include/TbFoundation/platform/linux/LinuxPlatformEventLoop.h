@@ -4,6 +4,7 @@
 
 #include <poll.h>
 
+#include <atomic>
 #include <cstddef>
 #include <unordered_map>
 #include <vector>
@@ -48,6 +49,8 @@ private:
     std::vector<LinuxEventSource *> m_sources;
     std::vector<pollfd> m_pollFds;
     int m_wakeUpFd = -1;
+    // Set while the eventfd holds an unconsumed wake-up, so that a burst of posts writes to it only once.
+    std::atomic<bool> m_wakeUpSignalled{ false };
     bool m_timersFirst = false;
     std::size_t m_nextTimerSlot = 0;
 };
