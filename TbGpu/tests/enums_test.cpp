@@ -188,3 +188,36 @@ TEST(LoggerTest, IsNamedTbGpuAndRegistered)
     EXPECT_EQ(spdlog::get("TbGpu"), logger);
     EXPECT_EQ(Logger::logger(), logger) << "one shared logger";
 }
+
+namespace LoggingSample {
+struct Widget {
+    std::string where() const
+    {
+        return qualifiedFunctionName(TBGPU_PRETTY_FUNCTION);
+    }
+};
+} // namespace LoggingSample
+
+TEST(LoggerTest, RecordsCarryTheQualifiedFunctionName)
+{
+    struct Case {
+        const char *signature;
+        const char *expected;
+    };
+    const Case cases[] = {
+        { "TbGpu::Handle<TbGpu::Buffer_t> TbGpu::VulkanResourceManager::createBuffer(const TbGpu::Handle<TbGpu::Device_t>&, "
+          "const TbGpu::BufferOptions&, const void*)",
+          "TbGpu::VulkanResourceManager::createBuffer" },
+        { "TbGpu::DefaultDevice TbGpu::Instance::createDefaultDevice(const TbGpu::Surface&, TbGpu::AdapterDeviceType)",
+          "TbGpu::Instance::createDefaultDevice" },
+        { "VkBool32 TbGpu::debugCallback(VkDebugUtilsMessageSeverityFlagBitsEXT, VkDebugUtilsMessageTypeFlagsEXT, "
+          "const VkDebugUtilsMessengerCallbackDataEXT*, void*)",
+          "TbGpu::debugCallback" },
+        { "TbGpu::Logger::logger()::<lambda()>", "TbGpu::Logger::logger" },
+        { "bool Foo<std::pair<int, int> >::operator()(int) const", "Foo<std::pair<int, int> >::operator()" },
+        { "main", "main" },
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(qualifiedFunctionName(c.signature), c.expected);
+    EXPECT_EQ(LoggingSample::Widget{}.where(), "LoggingSample::Widget::where");
+}

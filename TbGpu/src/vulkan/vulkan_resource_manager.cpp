@@ -312,8 +312,12 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
                 (allocator.allocationInfo(allocation).propertyFlags & VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT) != 0;
         if (mayNeedStaging && (options.memoryUsage == MemoryUsage::GpuOnly || !hostVisible)) {
             const VkResult uploaded = uploadThroughStaging(*this, deviceHandle, buffer, initialData, options.size);
-            if (uploaded != VK_SUCCESS)
+            if (uploaded != VK_SUCCESS) {
+                // A buffer without its contents is no buffer the caller asked for.
                 TBGPU_LOG_ERROR("Error when uploading initial buffer data: {}", static_cast<int>(uploaded));
+                deleteBuffer(handle);
+                return {};
+            }
         } else {
             VulkanBuffer *record = m_buffers.get(handle);
             if (void *mapped = record->map()) {

@@ -3,6 +3,7 @@
 #include <spdlog/spdlog.h>
 
 #include <memory>
+#include <string>
 
 namespace TbGpu {
 
@@ -14,10 +15,26 @@ public:
     static std::shared_ptr<spdlog::logger> logger();
 };
 
+// The qualified name of a function ("TbGpu::Instance::createDefaultDevice") cut out of the compiler's full
+// signature (return type, name, parameters, qualifiers).
+std::string qualifiedFunctionName(const char *prettyFunction);
+
 } // namespace TbGpu
 
-// Log through the library's logger with the source location of the call.
-#define TBGPU_LOG_INFO(...) SPDLOG_LOGGER_INFO(::TbGpu::Logger::logger(), __VA_ARGS__)
-#define TBGPU_LOG_WARN(...) SPDLOG_LOGGER_WARN(::TbGpu::Logger::logger(), __VA_ARGS__)
-#define TBGPU_LOG_ERROR(...) SPDLOG_LOGGER_ERROR(::TbGpu::Logger::logger(), __VA_ARGS__)
-#define TBGPU_LOG_CRITICAL(...) SPDLOG_LOGGER_CRITICAL(::TbGpu::Logger::logger(), __VA_ARGS__)
+#if defined(__GNUC__) || defined(__clang__)
+#define TBGPU_PRETTY_FUNCTION __PRETTY_FUNCTION__
+#else
+#define TBGPU_PRETTY_FUNCTION __FUNCSIG__
+#endif
+
+// Log through the library's logger with the source location of the call: file, line and qualified function.
+#define TBGPU_LOG(level, ...)                                                                                         \
+    do {                                                                                                              \
+        static const std::string tbgpuFunctionName_ = ::TbGpu::qualifiedFunctionName(TBGPU_PRETTY_FUNCTION);         \
+        ::TbGpu::Logger::logger()->log(::spdlog::source_loc{ __FILE__, __LINE__, tbgpuFunctionName_.c_str() }, level, \
+                                       __VA_ARGS__);                                                                  \
+    } while (false)
+#define TBGPU_LOG_INFO(...) TBGPU_LOG(::spdlog::level::info, __VA_ARGS__)
+#define TBGPU_LOG_WARN(...) TBGPU_LOG(::spdlog::level::warn, __VA_ARGS__)
+#define TBGPU_LOG_ERROR(...) TBGPU_LOG(::spdlog::level::err, __VA_ARGS__)
+#define TBGPU_LOG_CRITICAL(...) TBGPU_LOG(::spdlog::level::critical, __VA_ARGS__)
