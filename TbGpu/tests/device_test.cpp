@@ -64,6 +64,25 @@ TEST_F(DeviceTest, SecondDeviceWithExplicitQueuesAndAMissingExtension)
     EXPECT_NE(second.handle(), device.handle());
 }
 
+TEST_F(DeviceTest, NoQueueRequestsMeansOneQueueOfFamilyZeroAtFullPriority)
+{
+    std::vector<QueueRequest> used{ { 3, 9, { 0.1f } } }; // overwritten with what was used
+    const Handle<Device_t> handle = manager()->createDevice(adapter->handle(), DeviceOptions{}, used);
+    ASSERT_TRUE(handle.isValid());
+    ASSERT_EQ(used.size(), 1u);
+    EXPECT_EQ(used[0].queueTypeIndex, 0u);
+    EXPECT_EQ(used[0].count, 1u);
+    EXPECT_EQ(used[0].priorities, std::vector<float>{ 1.0f });
+    const std::vector<QueueDescription> queues =
+            manager()->getDevice(handle)->getQueues(manager(), used, adapter->queueTypes());
+    ASSERT_EQ(queues.size(), 1u);
+    EXPECT_EQ(queues[0].queueTypeIndex, 0u);
+    EXPECT_EQ(queues[0].flags, adapter->queueTypes()[0].flags);
+    manager()->deleteDevice(handle);
+    EXPECT_EQ(manager()->getDevice(handle), nullptr);
+    manager()->deleteDevice(handle); // a stale handle is ignored
+}
+
 TEST_F(DeviceTest, DefaultWishOnlyCpuAdapterFindsNothing)
 {
     if (rigAdapterType(instance) != AdapterDeviceType::Cpu)
