@@ -1,0 +1,167 @@
+#include "fake_resource_manager.h"
+#include "log_capture.h"
+
+#include <TbGpu/instance.h>
+
+#include <gtest/gtest.h>
+
+using namespace TbGpu;
+using TbGpuTest::FakeAdapterSetup;
+using TbGpuTest::FakeGraphicsApi;
+using TbGpuTest::LogCapture;
+
+namespace {
+
+const QueueFlags graphicsAndCompute = QueueFlagBits::GraphicsBit | QueueFlagBits::ComputeBit;
+
+} // namespace
+
+TEST(DefaultDeviceChoiceTest, DiscreteWinsOverIntegratedEvenWhenListedSecond)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, true, {}, "igpu" },
+                                  { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "dgpu" } };
+    Instance instance(&api, InstanceOptions{});
+    Surface surface = instance.createSurface({});
+    DefaultDevice opened = instance.createDefaultDevice(surface);
+    ASSERT_NE(opened.adapter, nullptr);
+    EXPECT_EQ(opened.adapter->properties().deviceName, "dgpu");
+    EXPECT_TRUE(opened.device.isValid());
+    ASSERT_EQ(opened.device.queues().size(), 1u);
+    EXPECT_TRUE(api.manager.lastDeviceOptions.requestedFeatures.multiView) << "every feature the adapter has";
+    EXPECT_TRUE(api.manager.lastDeviceOptions.extensions.empty());
+    ASSERT_EQ(api.manager.lastQueueRequests.size(), 1u);
+    EXPECT_EQ(api.manager.lastQueueRequests[0].priorities, std::vector<float>{ 1.0f });
+}
+
+TEST(DefaultDeviceChoiceTest, FamilyZeroMustDoGraphicsAndComputeEvenIfAnotherFamilyDoes)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu,
+                                    { QueueFlagBits::GraphicsBit, graphicsAndCompute }, true, {}, "split" } };
+    Instance instance(&api, InstanceOptions{});
+    Surface surface = instance.createSurface({});
+    LogCapture log;
+    DefaultDevice opened = instance.createDefaultDevice(surface);
+    EXPECT_EQ(opened.adapter, nullptr);
+    EXPECT_FALSE(opened.device.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 graphics and compute support: false"));
+    EXPECT_TRUE(log.contains(spdlog::level::critical,
+                             "Selected adapter queue family 0 does not meet requirements. Aborting."));
+    EXPECT_TRUE(api.manager.devices.size() == 0) << "no device was made";
+}
+
+TEST(DefaultDeviceChoiceTest, NoPresentationToTheSurfaceMeansNoDevice)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" } };
+    Instance instance(&api, InstanceOptions{});
+    Surface surface = instance.createSurface({});
+    LogCapture log;
+    EXPECT_FALSE(instance.createDefaultDevice(surface).device.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 supports presentation: false"));
+    EXPECT_TRUE(log.contains(spdlog::level::critical,
+                             "Selected adapter queue family 0 does not meet requirements. Aborting."));
+}
+
+TEST(DefaultDeviceChoiceTest, PresentModesAreListedByName)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true,
+                                    { PresentMode::Mailbox, PresentMode::FifoRelaxed, static_cast<PresentMode>(7) },
+                                    "gpu" } };
+    Instance instance(&api, InstanceOptions{});
+    Surface surface = instance.createSurface({});
+    LogCapture log;
+    instance.createDefaultDevice(surface);
+    const auto lines = log.lines();
+    const auto header = std::find_if(lines.begin(), lines.end(), [](const TbGpuTest::LogLine &line) {
+        return line.text == "Supported swapchain present modes:";
+    });
+    ASSERT_NE(header, lines.end());
+    ASSERT_GE(lines.end() - header, 4);
+    EXPECT_EQ(header[1].text, "  - Mailbox");
+    EXPECT_EQ(header[2].text, "  - Fifo Relaxed");
+    EXPECT_EQ(header[3].text, "  - Unknown");
+}
+
+TEST(DefaultDeviceChoiceTest, ExplicitCpuWishNeverFallsBack)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "gpu" } };
+    Instance instance(&api, InstanceOptions{});
+    LogCapture log;
+    EXPECT_EQ(instance.selectAdapter(AdapterDeviceType::Cpu), nullptr);
+    EXPECT_EQ(instance.createDefaultDevice(Surface{}, AdapterDeviceType::Cpu).adapter, nullptr);
+    EXPECT_TRUE(log.contains(spdlog::level::critical, "Unable to find a suitable Adapter. Aborting..."));
+}
+
+TEST(FrontObjectTest, BufferMapIsRememberedAndMovesDeleteTheTargetFirst)
+{
+    FakeGraphicsApi api;
+    auto &manager = api.manager;
+    const Handle<Device_t> device{ 0, 1 };
+    Buffer a(&api, device, manager.createBuffer(device, {}, nullptr));
+    Buffer b(&api, device, manager.createBuffer(device, {}, nullptr));
+    const Handle<Buffer_t> aHandle = a.handle();
+    const Handle<Buffer_t> bHandle = b.handle();
+
+    void *first = a.map();
+    EXPECT_EQ(a.map(), first);
+    EXPECT_EQ(manager.getBuffer(aHandle)->mapCount, 1) << "mapped once";
+    a.unmap();
+    a.unmap();
+    EXPECT_EQ(manager.getBuffer(aHandle)->unmapCount, 1) << "unmapping an unmapped buffer does nothing";
+
+    a = std::move(b);
+    EXPECT_EQ(manager.deletions["buffer"], 1);
+    EXPECT_EQ(manager.getBuffer(aHandle), nullptr) << "the target's buffer went first";
+    EXPECT_EQ(a.handle(), bHandle);
+    EXPECT_FALSE(b.isValid());
+    { Buffer moved(std::move(a)); }
+    EXPECT_EQ(manager.deletions["buffer"], 2);
+    { Buffer defaulted; }
+    EXPECT_EQ(manager.deletions["buffer"], 2) << "default and moved-from objects delete nothing";
+}
+
+TEST(FrontObjectTest, InstanceDeletesItselfThenItsAdaptersAndSurfacesAreReleased)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { {}, {} };
+    {
+        Instance instance(&api, InstanceOptions{});
+        EXPECT_EQ(instance.adapters().size(), 2u);
+        Surface surface = instance.createSurface({});
+        EXPECT_TRUE(surface.isValid());
+        Surface other = std::move(surface);
+        EXPECT_EQ(api.manager.deletions["surface"], 0);
+    }
+    EXPECT_EQ(api.manager.deletions["surface"], 1);
+    EXPECT_EQ(api.manager.deletions["instance"], 1);
+    EXPECT_EQ(api.manager.deletions["adapter"], 2);
+    EXPECT_EQ(api.manager.deletions["queue"], 0);
+}
+
+TEST(FrontObjectTest, DeviceQueuesCopyTheirDescriptionsAndDeleteNothing)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu,
+                                    { graphicsAndCompute, QueueFlags(QueueFlagBits::TransferBit) }, true, {}, "gpu" } };
+    Instance instance(&api, InstanceOptions{});
+    Adapter *adapter = instance.adapters().front();
+    DeviceOptions options;
+    options.queues = { { 0, 2, { 1.0f, 0.5f } }, { 1, 1, { 1.0f } } };
+    {
+        Device device = adapter->createDevice(options);
+        ASSERT_EQ(device.queues().size(), 3u);
+        EXPECT_EQ(device.queues()[2].queueTypeIndex(), 1u);
+        EXPECT_EQ(device.queues()[2].flags(), QueueFlags(QueueFlagBits::TransferBit));
+        EXPECT_EQ(device.queues()[0].timestampValidBits(), 64u);
+        Device other = adapter->createDevice();
+        other = std::move(device);
+        EXPECT_EQ(api.manager.deletions["device"], 1);
+        EXPECT_EQ(other.queues().size(), 3u);
+    }
+    EXPECT_EQ(api.manager.deletions["device"], 2);
+    EXPECT_EQ(api.manager.deletions["queue"], 0) << "no front object removes queues";
+}
