@@ -3,6 +3,7 @@
 #include <TbGpu/vulkan/memory_allocator.h>
 
 #include <cstring>
+#include <random>
 
 using namespace TbGpu;
 using TbGpuTest::GpuTestRig;
@@ -200,4 +201,41 @@ TEST_F(MemoryAllocatorTest, ImagesAndBuffersShareBlocksWithoutSharingGranularity
     allocator->destroyImage(image, imageAllocation);
     allocator->destroyBuffer(buffer.buffer, buffer.allocation);
     EXPECT_EQ(allocator->statistics().allocationCount, 0u);
+}
+
+TEST_F(MemoryAllocatorTest, RandomCreateAndDestroyNeverOverlapsAndEndsEmpty)
+{
+    auto allocator = smallBlockAllocator();
+    std::mt19937 random(1234);
+    std::vector<TestBuffer> live;
+    for (int step = 0; step < 600; ++step) {
+        const bool create = live.empty() || (live.size() < 40 && random() % 3 != 0);
+        if (create) {
+            const VkDeviceSize size = 1 + random() % (40 * 1024); // some exceed half a block: dedicated
+            live.push_back(this->create(*allocator, size));
+        } else {
+            const size_t index = random() % live.size();
+            allocator->destroyBuffer(live[index].buffer, live[index].allocation);
+            live.erase(live.begin() + static_cast<std::ptrdiff_t>(index));
+        }
+        // No two live allocations of the same memory overlap, and each lies at its required alignment.
+        std::vector<MemoryAllocationInfo> infos;
+        for (const TestBuffer &buffer : live)
+            infos.push_back(allocator->allocationInfo(buffer.allocation));
+        for (size_t i = 0; i < infos.size(); ++i) {
+            for (size_t j = i + 1; j < infos.size(); ++j) {
+                if (infos[i].deviceMemory != infos[j].deviceMemory)
+                    continue;
+                const bool disjoint = infos[i].offset + infos[i].size <= infos[j].offset ||
+                        infos[j].offset + infos[j].size <= infos[i].offset;
+                ASSERT_TRUE(disjoint) << "step " << step;
+            }
+        }
+        ASSERT_EQ(allocator->statistics().allocationCount, live.size());
+    }
+    for (const TestBuffer &buffer : live)
+        allocator->destroyBuffer(buffer.buffer, buffer.allocation);
+    EXPECT_EQ(allocator->statistics().allocationCount, 0u);
+    EXPECT_EQ(allocator->statistics().blockCount, 0u);
+    EXPECT_EQ(allocator->statistics().blockBytes, 0u);
 }
