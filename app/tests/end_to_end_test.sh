@@ -103,20 +103,27 @@ check_viewer_picture() {
 sleep 1 # let the first paint land
 check_viewer_picture "$shots/started.png"
 
-wait_for_state() {
-  for _ in $(seq 50); do
-    grep -qi "^$(printf '0x%x' "$window") $1 _NET_WM_STATE_FULLSCREEN$" "$states" && return 0
-    sleep 0.1
+state_requested() {
+  grep -qi "^$(printf '0x%x' "$window") $1 _NET_WM_STATE_FULLSCREEN$" "$states"
+}
+# Sends a key to the focused main window until the viewer asks for the expected full-screen change (the
+# focus is set again on each try, in case another client took it meanwhile).
+press_until_state() {
+  local key=$1 action=$2
+  for _ in 1 2 3; do
+    xdotool windowfocus "$window"
+    sleep 0.3
+    xdotool key "$key"
+    for _ in $(seq 30); do
+      state_requested "$action" && return 0
+      sleep 0.1
+    done
   done
-  fail "no '$1 full screen' request for the main window; requests seen: $(grep -v '^watching$' "$states" | tr '\n' ';')"
+  fail "no '$action full screen' request after $key; requests seen: $(grep -v '^watching$' "$states" | tr '\n' ';')"
 }
 
-xdotool windowfocus "$window"
-sleep 0.3
-xdotool key alt+Return
-wait_for_state add
-xdotool key Escape
-wait_for_state remove
+press_until_state alt+Return add
+press_until_state Escape remove
 kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer died after the full-screen keys"
 check_viewer_picture "$shots/after-full-screen.png"
 
