@@ -23,7 +23,8 @@ start_private_display() {
 
   local display_file="$private_runtime_dir/display"
   # -displayfd makes Xvfb choose a free display and write its number once it accepts connections.
-  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$display_file" >"$private_runtime_dir/xvfb.log" 2>&1 &
+  # -noreset: without it the server resets whenever its last client leaves and refuses connections meanwhile.
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp -noreset 3>"$display_file" >"$private_runtime_dir/xvfb.log" 2>&1 &
   xvfb_pid=$!
   local tries=0
   while [ ! -s "$display_file" ]; do
