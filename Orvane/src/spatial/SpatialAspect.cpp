@@ -1,5 +1,7 @@
 #include <Orvane/spatial/SpatialAspect.h>
 
+#include "FlatTransformHierarchy.h"
+
 #include <Orvane/core/AspectEngine.h>
 #include <Orvane/spatial/LowestCommonAncestor.h>
 
@@ -63,6 +65,7 @@ SpatialAspect::Trackers::Trackers(SpatialAspect *aspect)
 SpatialAspect::SpatialAspect()
     : m_trackers(this)
     , m_logger(TbFoundation::getOrCreateLogger("spatial aspect", spdlog::level::info))
+    , m_flatHierarchy(std::make_unique<FlatTransformHierarchy>())
 {
     setObjectName("Spatial Aspect");
 }
@@ -71,6 +74,7 @@ SpatialAspect::~SpatialAspect() = default;
 
 void SpatialAspect::rootAboutToChange(Entity *oldRoot, Entity *)
 {
+    m_flatHierarchy->clear();
     if (!oldRoot)
         return;
     m_trackers.boundingVolumes.reset();
@@ -91,6 +95,10 @@ void SpatialAspect::processFrame()
     const bool transformsDirty = (dirtyFlags & (EntitiesDirty | TransformsDirty)) != 0;
 
     if (transformsDirty) {
+        // Any entity report means the tree's shape or an entity's components changed.
+        if (!m_trackers.entities.added().empty() || !m_trackers.entities.changed().empty() ||
+            !m_trackers.entities.removed().empty())
+            m_flatHierarchy->clear();
         m_trackers.entities.takeRemoved();
         m_trackers.transforms.takeRemoved();
         const std::vector<Entity *> addedEntities = m_trackers.entities.takeAdded();
@@ -130,6 +138,15 @@ void SpatialAspect::processFrame()
 
 void SpatialAspect::propagateWorldTransforms(Entity *start)
 {
+    // A whole-tree recomputation goes through the flat walk order; building it costs about one ordinary
+    // walk and is repaid from the second whole-tree frame with the same tree on. Subtrees are walked.
+    Entity *root = engine() ? engine()->rootEntity() : nullptr;
+    if (start == root) {
+        if (!m_flatHierarchy->isBuilt())
+            m_flatHierarchy->rebuild(root);
+        m_flatHierarchy->propagate();
+        return;
+    }
     propagateWorld(start, incomingMatrix(start));
 }
 

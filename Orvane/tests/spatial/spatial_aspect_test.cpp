@@ -181,6 +181,55 @@ TEST_F(SpatialAspectTest, ANewRootIsComputedCompletely)
     expectMatrixNear(world(child), local(newRoot) * local(child));
 }
 
+TEST_F(SpatialAspectTest, WholeTreeRecomputationsFollowEveryChangeOfTheTreesShape)
+{
+    // Each step changes the shape or the components and the root's matrix, so that the whole tree is
+    // recomputed; the next step changes only the root, recomputing the same tree again.
+    const auto expectAll = [&](const char *step) {
+        SCOPED_TRACE(step);
+        expectMatrixNear(world(root), local(root));
+        expectMatrixNear(world(a1x), local(root) * local(a) * local(a1) * local(a1x));
+        expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
+    };
+    float x = 10.0f;
+    const auto moveRoot = [&] {
+        x += 1.0f;
+        srt(root)->translation = glm::vec3(x, 0, 0);
+    };
+
+    Entity *added = a2->addChildEntity(placed({ 0, 3, 0 }));
+    moveRoot();
+    engine.processFrame();
+    expectAll("entity added");
+    expectMatrixNear(world(added), local(root) * local(a) * local(a2) * local(added));
+    moveRoot();
+    engine.processFrame();
+    expectAll("root moved after the addition");
+    expectMatrixNear(world(added), local(root) * local(a) * local(a2) * local(added));
+
+    // An entity without a transform gets one: its children now build on it.
+    Entity *plain = b->addChildEntity(std::make_unique<Entity>());
+    Entity *belowPlain = plain->addChildEntity(placed({ 1, 0, 0 }));
+    moveRoot();
+    engine.processFrame();
+    expectMatrixNear(world(belowPlain), local(root) * local(b) * local(belowPlain));
+    auto *late = plain->createComponent<SrtTransform>();
+    late->translation = glm::vec3(0, 0, 2);
+    moveRoot();
+    engine.processFrame();
+    expectMatrixNear(world(belowPlain), local(root) * local(b) * local(plain) * local(belowPlain));
+
+    // A destroyed subtree is no longer written to.
+    a->takeChildEntity(a1).reset();
+    for (const char *step : { "subtree destroyed", "root moved after the destruction" }) {
+        SCOPED_TRACE(step);
+        moveRoot();
+        engine.processFrame();
+        expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
+        expectMatrixNear(world(added), local(root) * local(a) * local(a2) * local(added));
+    }
+}
+
 TEST_F(SpatialAspectTest, MovingATransformToAnotherEntityMarksItChanged)
 {
     Transform *transform = a2->component<Transform>();

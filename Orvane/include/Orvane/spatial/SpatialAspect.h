@@ -14,6 +14,8 @@ class logger;
 
 namespace Orvane {
 
+class FlatTransformHierarchy;
+
 // Keeps the world matrices of transforms and bounding volumes up to date, once per frame, recomputing
 // only the smallest subtree that contains every change since the previous frame.
 class SpatialAspect : public Aspect
@@ -56,6 +58,9 @@ private:
 
     Trackers m_trackers;
     std::shared_ptr<spdlog::logger> m_logger;
+    // The tree's transforms in walk order, for recomputing the whole tree; dropped on every change of the
+    // tree's shape or components.
+    std::unique_ptr<FlatTransformHierarchy> m_flatHierarchy;
 };
 
 } // namespace Orvane
