@@ -344,7 +344,29 @@ DdsReadResult readDdsImage(std::span<const uint8_t> bytes)
         return failure("mip count " + std::to_string(mipLevels) + " exceeds the " + std::to_string(fullChain) +
                        " levels of the extent");
 
-    // Lay out every subresource and check that the file holds all of it before touching any texel.
+    // Size everything and check that the file holds it before allocating or touching any texel.
+    uint64_t sourceTotal = 0;
+    uint64_t imageTotal = 0;
+    for (uint32_t level = 0; level < mipLevels; ++level) {
+        const uint32_t w = levelExtent(width, level);
+        const uint32_t h = levelExtent(height, level);
+        const uint32_t d = levelExtent(depth, level);
+        uint64_t imageSize = 0;
+        uint64_t sourceSize = 0;
+        if (!levelBytes(*format, format->blockBytes, w, h, d, imageSize) ||
+            !levelBytes(*format, format->fileBlockBytes(), w, h, d, sourceSize) ||
+            !checkedAdd(imageTotal, imageSize, imageTotal) || !checkedAdd(sourceTotal, sourceSize, sourceTotal))
+            return failure("texture size overflows");
+    }
+    // So far one mip chain; every face of every layer holds one.
+    const uint64_t chains = uint64_t(layers) * faces;
+    if (!checkedMul(sourceTotal, chains, sourceTotal) || !checkedMul(imageTotal, chains, imageTotal))
+        return failure("texture size overflows");
+    const uint64_t available = bytes.size() - dataOffset;
+    if (sourceTotal > available)
+        return failure("pixel data truncated: " + std::to_string(sourceTotal) + " bytes expected, " +
+                       std::to_string(available) + " present");
+
     DdsImage image;
     image.format = format->vkFormat;
     image.width = width;
@@ -353,28 +375,19 @@ DdsReadResult readDdsImage(std::span<const uint8_t> bytes)
     image.mipLevels = mipLevels;
     image.arrayLayers = layers;
     image.faces = faces;
-    image.subresources.reserve(std::size_t(layers) * faces * mipLevels);
-
-    uint64_t sourceTotal = 0;
-    uint64_t imageTotal = 0;
+    image.subresources.reserve(std::size_t(chains) * mipLevels);
+    uint64_t offset = 0;
     for (uint32_t layer = 0; layer < layers; ++layer) {
         for (uint32_t face = 0; face < faces; ++face) {
             for (uint32_t level = 0; level < mipLevels; ++level) {
                 DdsSubresource sub{ layer, face, level, levelExtent(width, level), levelExtent(height, level),
-                                    levelExtent(depth, level), imageTotal, 0 };
-                uint64_t sourceSize = 0;
-                if (!levelBytes(*format, format->blockBytes, sub.width, sub.height, sub.depth, sub.size) ||
-                    !levelBytes(*format, format->fileBlockBytes(), sub.width, sub.height, sub.depth, sourceSize) ||
-                    !checkedAdd(imageTotal, sub.size, imageTotal) || !checkedAdd(sourceTotal, sourceSize, sourceTotal))
-                    return failure("texture size overflows");
+                                    levelExtent(depth, level), offset, 0 };
+                levelBytes(*format, format->blockBytes, sub.width, sub.height, sub.depth, sub.size); // checked above
+                offset += sub.size;
                 image.subresources.push_back(sub);
             }
         }
     }
-    const uint64_t available = bytes.size() - dataOffset;
-    if (sourceTotal > available)
-        return failure("pixel data truncated: " + std::to_string(sourceTotal) + " bytes expected, " +
-                       std::to_string(available) + " present");
 
     const uint8_t *source = bytes.data() + dataOffset;
     if (format->conversion == Conversion::Copy) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <ostream>
 #include <unistd.h>
 
 namespace Orvane {
@@ -51,6 +52,9 @@ struct CompressedCase {
     uint32_t expectedFormat;
     std::vector<uint64_t> levelSizes;
 };
+
+// Parameters print as their names (gtest would otherwise dump their raw bytes, padding included).
+void PrintTo(const CompressedCase &c, std::ostream *os) { *os << c.name; }
 
 class LegacyFourCC : public ::testing::TestWithParam<CompressedCase> {};
 
@@ -130,6 +134,8 @@ struct MaskCase {
     std::vector<uint8_t> imageTexels; // the same two texels as the image holds them
 };
 
+void PrintTo(const MaskCase &c, std::ostream *os) { *os << c.name; }
+
 class MaskedFormats : public ::testing::TestWithParam<MaskCase> {};
 
 TEST_P(MaskedFormats, ReadsAndExpands)
@@ -185,6 +191,8 @@ struct Dx10Case {
     uint32_t expectedFormat;
     uint64_t bytesFor8x8; // one level of 8 x 8 texels
 };
+
+void PrintTo(const Dx10Case &c, std::ostream *os) { *os << c.name; }
 
 class Dx10Formats : public ::testing::TestWithParam<Dx10Case> {};
 
@@ -439,6 +447,8 @@ std::vector<BadCase> badCases()
                       "not a DDS file (missing \"DDS \" magic)" });
     return cases;
 }
+
+void PrintTo(const BadCase &c, std::ostream *os) { *os << c.name; }
 
 class BadDdsInput : public ::testing::TestWithParam<BadCase> {};
 
