@@ -1,9 +1,10 @@
 #pragma once
 
 // A reusable fixture for tests that need a real device: an instance made by the library with the Khronos
-// validation layer and VK_EXT_debug_utils, a messenger that records every warning and error and fails the running
-// test on each validation error (and at its end on any warning), and the default device (a discrete or integrated GPU when there is one, else the
-// CPU adapter, which is lavapipe on the test machines), opened without a surface.
+// validation layer and VK_EXT_debug_utils, a messenger that records every warning and error and fails the
+// running test on each validation error (and at its end on any warning), and the default device (a discrete or
+// integrated GPU when there is one, else the CPU adapter, which is lavapipe on the test machines), opened
+// without a surface.
 
 #include "log_capture.h"
 
