@@ -15,9 +15,9 @@ inline void prefetchTransform(const Transform *transform)
 #if defined(__GNUC__)
     const char *local = reinterpret_cast<const char *>(&transform->localTransform.get());
     const char *world = reinterpret_cast<const char *>(&transform->worldTransform.get());
-    // The local value, and the world value with the signals and updater the assignment consults after it.
+    // The local value, and the world value with the signals and updater the assignment consults after it
+    // (each matrix starts a cache line of its own).
     __builtin_prefetch(local);
-    __builtin_prefetch(local + 63);
     __builtin_prefetch(world, 1);
     __builtin_prefetch(world + 64, 1);
     __builtin_prefetch(world + 128, 1);

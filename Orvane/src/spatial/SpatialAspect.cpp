@@ -7,6 +7,7 @@
 
 #include <TbFoundation/Logging.h>
 
+#include <array>
 #include <utility>
 
 namespace Orvane {
@@ -16,6 +17,11 @@ namespace {
 Entity *entityOf(Component *component)
 {
     return component->entity.get();
+}
+
+Entity *sameEntity(Entity *entity)
+{
+    return entity;
 }
 
 // The world matrix an entity's subtree starts from: that of the nearest ancestor with a transform.
@@ -99,36 +105,36 @@ void SpatialAspect::processFrame()
         if (!m_trackers.entities.added().empty() || !m_trackers.entities.changed().empty() ||
             !m_trackers.entities.removed().empty())
             m_flatHierarchy->clear();
-        m_trackers.entities.takeRemoved();
-        m_trackers.transforms.takeRemoved();
-        const std::vector<Entity *> addedEntities = m_trackers.entities.takeAdded();
-        const std::vector<Entity *> changedEntities = m_trackers.entities.takeChanged();
-        const std::vector<Transform *> addedTransforms = m_trackers.transforms.takeAdded();
-        const std::vector<Transform *> changedTransforms = m_trackers.transforms.takeChanged();
+        m_trackers.entities.takeRemoved(m_taken.entities);
+        m_trackers.transforms.takeRemoved(m_taken.transforms);
+        m_trackers.entities.takeAdded(m_taken.entities);
+        m_trackers.entities.takeChanged(m_taken.moreEntities);
+        m_trackers.transforms.takeAdded(m_taken.transforms);
+        m_trackers.transforms.takeChanged(m_taken.moreTransforms);
 
-        const std::vector<Entity *> partial{
-            lowestCommonAncestor(addedEntities, root),
-            lowestCommonAncestor(changedEntities, root),
-            lowestCommonAncestor(addedTransforms, entityOf, root),
-            lowestCommonAncestor(changedTransforms, entityOf, root),
+        const std::array<Entity *, 4> partial{
+            lowestCommonAncestor(m_taken.entities, root),
+            lowestCommonAncestor(m_taken.moreEntities, root),
+            lowestCommonAncestor(m_taken.transforms, entityOf, root),
+            lowestCommonAncestor(m_taken.moreTransforms, entityOf, root),
         };
-        transformSubtree = lowestCommonAncestor(partial, root);
+        transformSubtree = lowestCommonAncestor(partial, sameEntity, root);
         if (transformSubtree)
             propagateWorldTransforms(transformSubtree);
     }
 
     if ((dirtyFlags & BoundingVolumesDirty) || transformsDirty) {
-        m_trackers.boundingVolumes.takeRemoved();
-        const std::vector<BoundingVolume *> addedVolumes = m_trackers.boundingVolumes.takeAdded();
-        const std::vector<BoundingVolume *> changedVolumes = m_trackers.boundingVolumes.takeChanged();
+        m_trackers.boundingVolumes.takeRemoved(m_taken.volumes);
+        m_trackers.boundingVolumes.takeAdded(m_taken.volumes);
+        m_trackers.boundingVolumes.takeChanged(m_taken.moreVolumes);
         // Without any tracked volume there is nothing to write: the walk is skipped.
         if (!m_trackers.boundingVolumes.tracked().empty()) {
-            const std::vector<Entity *> partial{
+            const std::array<Entity *, 3> partial{
                 transformSubtree,
-                lowestCommonAncestor(addedVolumes, entityOf, root),
-                lowestCommonAncestor(changedVolumes, entityOf, root),
+                lowestCommonAncestor(m_taken.volumes, entityOf, root),
+                lowestCommonAncestor(m_taken.moreVolumes, entityOf, root),
             };
-            if (Entity *volumeSubtree = lowestCommonAncestor(partial, root))
+            if (Entity *volumeSubtree = lowestCommonAncestor(partial, sameEntity, root))
                 propagateBoundingVolumes(volumeSubtree);
         }
     }

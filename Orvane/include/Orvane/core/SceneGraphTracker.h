@@ -157,19 +157,43 @@ public:
     // list go to a fresh one.
     std::vector<T *> takeAdded()
     {
-        ++m_addedEpoch;
-        return std::exchange(m_added, {});
+        std::vector<T *> list;
+        takeAdded(list);
+        return list;
     }
     std::vector<T *> takeChanged()
     {
-        ++m_changedEpoch;
-        return std::exchange(m_changed, {});
+        std::vector<T *> list;
+        takeChanged(list);
+        return list;
     }
     std::vector<T *> takeRemoved()
     {
+        std::vector<T *> list;
+        takeRemoved(list);
+        return list;
+    }
+
+    // The same, into `into` (its previous contents are dropped); the tracker keeps the storage `into` had,
+    // so that an aspect taking its lists every frame into the same vectors allocates nothing.
+    void takeAdded(std::vector<T *> &into)
+    {
+        into.clear();
+        into.swap(m_added);
+        ++m_addedEpoch;
+    }
+    void takeChanged(std::vector<T *> &into)
+    {
+        into.clear();
+        into.swap(m_changed);
+        ++m_changedEpoch;
+    }
+    void takeRemoved(std::vector<T *> &into)
+    {
+        into.clear();
+        into.swap(m_removed);
         if (!m_inRemoved.empty())
             m_inRemoved.clear();
-        return std::exchange(m_removed, {});
     }
 
     AspectT *aspect() const noexcept { return m_aspect; }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace spdlog {
 class logger;
@@ -56,8 +57,19 @@ private:
     // incoming one when the entity has none).
     void propagateBoundingVolumes(Entity *start);
 
+    // The trackers' lists as taken in a frame; kept between frames so that their storage is reused.
+    struct TakenLists {
+        std::vector<Entity *> entities;
+        std::vector<Entity *> moreEntities;
+        std::vector<Transform *> transforms;
+        std::vector<Transform *> moreTransforms;
+        std::vector<BoundingVolume *> volumes;
+        std::vector<BoundingVolume *> moreVolumes;
+    };
+
     Trackers m_trackers;
     std::shared_ptr<spdlog::logger> m_logger;
+    TakenLists m_taken;
     // The tree's transforms in walk order, for recomputing the whole tree; dropped on every change of the
     // tree's shape or components.
     std::unique_ptr<FlatTransformHierarchy> m_flatHierarchy;

@@ -17,9 +17,11 @@ public:
     Transform();
     ~Transform() override;
 
-    TbBindings::Property<glm::mat4> localTransform{ glm::mat4(1.0f) };
+    // Each matrix starts a cache line of its own, so that recomputing a world matrix touches as few lines
+    // as possible.
+    alignas(64) TbBindings::Property<glm::mat4> localTransform{ glm::mat4(1.0f) };
     // Written by the spatial aspect only.
-    TbBindings::Property<glm::mat4> worldTransform{ glm::mat4(1.0f) };
+    alignas(64) TbBindings::Property<glm::mat4> worldTransform{ glm::mat4(1.0f) };
 
     TbBindings::Signal<Transform *> destroyed;
     // Emitted when localTransform changes value and when the transform moves to another entity.
