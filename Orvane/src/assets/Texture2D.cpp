@@ -1,0 +1,118 @@
+#include <Orvane/assets/Texture.h>
+
+#include <Orvane/assets/DdsImage.h>
+
+#include <spdlog/spdlog.h>
+
+#include <stb_image.h>
+
+#include <climits>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+namespace Orvane {
+
+namespace {
+
+std::optional<std::vector<uint8_t>> readWholeFile(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::vector<uint8_t> bytes{ std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
+    if (file.bad())
+        return std::nullopt;
+    return bytes;
+}
+
+bool endsWithDds(const std::string &path)
+{
+    static const std::string extension = ".dds";
+    return path.size() >= extension.size() && path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+}
+
+} // namespace
+
+Texture2D::Texture2D()
+    : Texture(TextureType::TwoDimensional)
+{
+}
+
+bool Texture2D::loadFromMemory(const std::vector<uint8_t> &encoded)
+{
+    releaseOwnedData();
+    status = Status::Loading;
+    if (const char *reason = decode(encoded.data(), encoded.size())) {
+        SPDLOG_LOGGER_WARN(&logger(), "Failed to load texture from memory {}", reason);
+        return false;
+    }
+    return true;
+}
+
+bool Texture2D::loadTexture(const std::string &filePath)
+{
+    releaseOwnedData();
+    status = Status::Loading;
+    return endsWithDds(filePath) ? loadDds(filePath) : loadImage(filePath);
+}
+
+bool Texture2D::loadDds(const std::string &filePath)
+{
+    const auto bytes = readWholeFile(filePath);
+    if (!bytes) {
+        SPDLOG_LOGGER_WARN(&logger(), "Failed to open texture file {}", filePath);
+        return false;
+    }
+    DdsReadResult result = readDdsImage(*bytes);
+    if (!result || !result.image->isPlain2D()) {
+        SPDLOG_LOGGER_WARN(&logger(), "Failed to load dds texture {}", filePath);
+        SPDLOG_LOGGER_DEBUG(&logger(), "{}: {}", filePath,
+                            result ? std::string("not a two-dimensional texture (array, cube map or volume)") : result.error);
+        return false;
+    }
+    adoptDdsImage(std::make_unique<DdsImage>(std::move(*result.image)));
+    return data.get() != nullptr;
+}
+
+bool Texture2D::loadImage(const std::string &filePath)
+{
+    const auto bytes = readWholeFile(filePath);
+    if (!bytes) {
+        SPDLOG_LOGGER_WARN(&logger(), "Failed to open texture file {}", filePath);
+        return false;
+    }
+    if (const char *reason = decode(bytes->data(), bytes->size()))
+        SPDLOG_LOGGER_WARN(&logger(), "Failed to load texture {} {}", filePath, reason);
+    return data.get() != nullptr;
+}
+
+const char *Texture2D::decode(const uint8_t *bytes, std::size_t size)
+{
+    int w = 0;
+    int h = 0;
+    int channels = 0;
+    uint8_t *pixels = nullptr;
+    const char *reason = nullptr;
+    if (size > std::size_t(INT_MAX)) {
+        reason = "file too large";
+    } else {
+        pixels = stbi_load_from_memory(bytes, int(size), &w, &h, &channels, STBI_rgb_alpha);
+        if (!pixels) {
+            reason = stbi_failure_reason();
+            if (!reason)
+                reason = "unknown image decoding failure";
+            w = 0;
+            h = 0;
+        }
+    }
+    adoptDecodedPixels(pixels, std::size_t(w) * std::size_t(h) * 4);
+    width = uint32_t(w);
+    height = uint32_t(h);
+    // A format left by an earlier DDS load describes that file's texels, not these.
+    if (!formatWasChosen())
+        format = TbGpu::Format::R8G8B8A8_UNORM;
+    return reason;
+}
+
+} // namespace Orvane
