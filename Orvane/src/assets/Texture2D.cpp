@@ -67,8 +67,9 @@ bool Texture2D::loadDds(const std::string &filePath)
     DdsReadResult result = readDdsImage(*bytes);
     if (!result || !result.image->isPlain2D()) {
         SPDLOG_LOGGER_WARN(&logger(), "Failed to load dds texture {}", filePath);
-        SPDLOG_LOGGER_DEBUG(&logger(), "{}: {}", filePath,
-                            result ? std::string("not a two-dimensional texture (array, cube map or volume)") : result.error);
+        // The reason, for whoever debugs the file (the debug macro is compiled out in release builds).
+        logger().log(spdlog::source_loc{ __FILE__, __LINE__, SPDLOG_FUNCTION }, spdlog::level::debug, "{}: {}", filePath,
+                     result ? std::string("not a two-dimensional texture (array, cube map or volume)") : result.error);
         return false;
     }
     adoptDdsImage(std::make_unique<DdsImage>(std::move(*result.image)));

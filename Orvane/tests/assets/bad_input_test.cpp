@@ -148,6 +148,9 @@ TEST_P(BadImageTest, FailsWithTheLogLineAndNoData)
     EXPECT_EQ(texture.dataSize(), 0u);
     EXPECT_EQ(texture.ddsImage(), nullptr);
     EXPECT_EQ(log.count("warning " + expand(c.message, path)), 1) << log.text();
+    if (std::string(c.message).find("dds texture") != std::string::npos) {
+        EXPECT_EQ(log.count("debug " + path + ": "), 1) << "the reason follows at debug level";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
