@@ -74,10 +74,13 @@ void Texture::releaseOwnedData()
     stbi_image_free(pixels);
 }
 
-bool Texture::formatWasChosen() const noexcept
+void Texture::useDecodedFormatUnlessChosen()
 {
+    // A format left by an earlier DDS load describes that file's texels, not decoded 8-bit RGBA.
     const TbGpu::Format current = format.get();
-    return current != TbGpu::Format::UNDEFINED && current != m_formatFromDds;
+    if (current == TbGpu::Format::UNDEFINED || current == m_formatFromDds)
+        format = TbGpu::Format::R8G8B8A8_UNORM;
+    m_formatFromDds = TbGpu::Format::UNDEFINED;
 }
 
 void Texture::adoptDecodedPixels(uint8_t *pixels, std::size_t byteCount)
@@ -85,6 +88,8 @@ void Texture::adoptDecodedPixels(uint8_t *pixels, std::size_t byteCount)
     uint8_t *previous = std::exchange(m_decodedPixels, pixels);
     m_dataSize = pixels ? byteCount : 0;
     data = pixels;
+    // `data` no longer points into a DDS image kept from before.
+    m_ddsImage.reset();
     if (ownsData && previous != pixels)
         stbi_image_free(previous);
 }

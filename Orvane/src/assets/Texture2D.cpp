@@ -110,9 +110,7 @@ const char *Texture2D::decode(const uint8_t *bytes, std::size_t size)
     adoptDecodedPixels(pixels, std::size_t(w) * std::size_t(h) * 4);
     width = uint32_t(w);
     height = uint32_t(h);
-    // A format left by an earlier DDS load describes that file's texels, not these.
-    if (!formatWasChosen())
-        format = TbGpu::Format::R8G8B8A8_UNORM;
+    useDecodedFormatUnlessChosen();
     return reason;
 }
 

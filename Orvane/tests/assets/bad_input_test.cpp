@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <fstream>
 #include <iterator>
 
@@ -54,6 +56,11 @@ struct ObjCase {
     bool missing;
     const char *messageFragment;
 };
+
+void PrintTo(const ObjCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 class BadObjTest : public ::testing::TestWithParam<ObjCase>
 {
@@ -99,6 +106,11 @@ struct ImageCase {
     bool missing;
     const char *message; // "{path}" stands for the file's path
 };
+
+void PrintTo(const ImageCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 std::string expand(std::string pattern, const std::string &path)
 {
@@ -183,6 +195,11 @@ struct SpirVCase {
     std::vector<uint8_t> contents;
     const char *message; // "{path}" stands for the file's path
 };
+
+void PrintTo(const SpirVCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 std::vector<uint8_t> validVertexShader()
 {

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -225,6 +227,11 @@ struct LookupFailure {
     std::size_t vertexBuffers;
     const char *message;
 };
+
+void PrintTo(const LookupFailure &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 class ParsingInfoFailureTest : public ::testing::TestWithParam<LookupFailure>
 {

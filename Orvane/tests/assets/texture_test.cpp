@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+#include <stb_image.h>
 #include <stb_image_write.h>
 
 #include <cstring>
@@ -129,6 +132,22 @@ TEST_F(TextureFixture, ANewLoadReplacesThePixelsAndAFailedOneLeavesNone)
     EXPECT_EQ(texture.dataSize(), 0u);
 }
 
+TEST_F(TextureFixture, PixelsTakenOverByClearingOwnsDataAreNotFreed)
+{
+    texture.setPath(directory.write("a.png", encodePng(3, 1, 4)));
+    uint8_t *taken = texture.data.get();
+    ASSERT_NE(taken, nullptr);
+    texture.ownsData = false;
+    texture.setPath(directory.write("b.png", encodePng(1, 1, 4)));
+    ASSERT_NE(texture.data.get(), nullptr);
+    EXPECT_NE(texture.data.get(), taken);
+    // Still ours to read and to free (a second free would abort the test).
+    EXPECT_EQ(taken[4], 10);
+    stbi_image_free(taken);
+    // Owning again: the texture frees its current pixels when it dies.
+    texture.ownsData = true;
+}
+
 TEST_F(TextureFixture, LoadFromMemoryDecodesWithoutAFinalStatus)
 {
     EXPECT_TRUE(texture.loadFromMemory(encodePng(3, 2, 1)));
@@ -179,6 +198,11 @@ struct DdsCase {
     uint32_t format;
     uint32_t mipLevels;
 };
+
+void PrintTo(const DdsCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
 
 std::vector<DdsCase> ddsCases()
 {

@@ -124,8 +124,9 @@ protected:
     void adoptDdsImage(std::unique_ptr<DdsImage> image);
 
     spdlog::logger &logger() const noexcept { return *m_logger; }
-    // Whether `format` is one the user chose, rather than none or the one a DDS load put there.
-    bool formatWasChosen() const noexcept;
+    // Sets the format of decoded images (8-bit RGBA) unless the user chose one: a format that is undefined,
+    // or the one an earlier DDS load put there, was not chosen.
+    void useDecodedFormatUnlessChosen();
 
 private:
     std::shared_ptr<spdlog::logger> m_logger;
