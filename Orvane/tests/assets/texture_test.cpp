@@ -282,3 +282,19 @@ TEST(TextureLifetime, DestroyedIsAnnouncedWithThePixelsStillThere)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SceneTexture, CottageAtlasLoads)
+{
+    Texture2D texture;
+    texture.setObjectName("Model Texture");
+    texture.setPath(std::string(SCENE_SOURCE_DIR) + "/cottage_diffuse.png");
+    ASSERT_EQ(texture.status.get(), Texture::Status::Loaded);
+    EXPECT_GE(texture.width.get(), 64u);
+    EXPECT_GE(texture.height.get(), 64u);
+    EXPECT_EQ(texture.format.get(), TbGpu::Format(37));
+    EXPECT_EQ(texture.dataSize(), std::size_t(texture.width.get()) * texture.height.get() * 4);
+}
+
+} // namespace
