@@ -11,30 +11,18 @@ namespace Orvane::Render {
 
 namespace {
 
-// Vulkan descriptor types and shader stage bits, by value.
-enum DescriptorType : uint32_t {
-    Sampler = 0,
-    CombinedImageSampler = 1,
-    SampledImage = 2,
-    StorageImage = 3,
-    UniformTexelBuffer = 4,
-    StorageTexelBuffer = 5,
-    UniformBuffer = 6,
-    StorageBuffer = 7,
-    UniformBufferDynamic = 8,
-    InputAttachment = 10,
-    AccelerationStructure = 1000150000,
-};
+using TbGpu::ResourceBindingType;
+using TbGpu::ShaderStageFlagBits;
 
 uint32_t stageFlag(spv::ExecutionModel model)
 {
     switch (model) {
-    case spv::ExecutionModelVertex: return 0x1;
-    case spv::ExecutionModelTessellationControl: return 0x2;
-    case spv::ExecutionModelTessellationEvaluation: return 0x4;
-    case spv::ExecutionModelGeometry: return 0x8;
-    case spv::ExecutionModelFragment: return 0x10;
-    case spv::ExecutionModelGLCompute: return 0x20;
+    case spv::ExecutionModelVertex: return uint32_t(ShaderStageFlagBits::VertexBit);
+    case spv::ExecutionModelTessellationControl: return uint32_t(ShaderStageFlagBits::TessellationControlBit);
+    case spv::ExecutionModelTessellationEvaluation: return uint32_t(ShaderStageFlagBits::TessellationEvaluationBit);
+    case spv::ExecutionModelGeometry: return uint32_t(ShaderStageFlagBits::GeometryBit);
+    case spv::ExecutionModelFragment: return uint32_t(ShaderStageFlagBits::FragmentBit);
+    case spv::ExecutionModelGLCompute: return uint32_t(ShaderStageFlagBits::ComputeBit);
     default: return 0;
     }
 }
@@ -86,7 +74,8 @@ uint32_t arrayCount(const spirv_cross::SPIRType &type)
     return count;
 }
 
-uint32_t imageDescriptorType(const spirv_cross::SPIRType &type, uint32_t plain, uint32_t texelBuffer)
+ResourceBindingType imageDescriptorType(const spirv_cross::SPIRType &type, ResourceBindingType plain,
+                                        ResourceBindingType texelBuffer)
 {
     return type.image.dim == spv::DimBuffer ? texelBuffer : plain;
 }
@@ -107,27 +96,25 @@ void introspectDescriptorSets(const spirv_cross::Compiler &compiler, ResourceFor
                 binding.stages = stage;
                 if (hasBlock)
                     binding.block = describeBlock(compiler, resource);
-                binding.type = isPerEntityBlock(binding.block.typeName) ? uint32_t(UniformBufferDynamic)
-                                                                          : uint32_t(descriptorType(type));
+                binding.type = uint32_t(isPerEntityBlock(binding.block.typeName) ? ResourceBindingType::UniformBufferDynamic
+                                                                                 : descriptorType(type));
                 const uint32_t set = compiler.get_decoration(resource.id, spv::DecorationDescriptorSet);
                 sets[set][binding.binding] = std::move(binding);
             }
         };
-        const auto fixed = [](uint32_t type) { return [type](const spirv_cross::SPIRType &) { return type; }; };
-        add(resources.uniform_buffers, fixed(UniformBuffer), true);
-        add(resources.storage_buffers, fixed(StorageBuffer), true);
-        add(resources.sampled_images,
-            [](const spirv_cross::SPIRType &t) { return imageDescriptorType(t, CombinedImageSampler, UniformTexelBuffer); },
-            false);
-        add(resources.separate_images,
-            [](const spirv_cross::SPIRType &t) { return imageDescriptorType(t, SampledImage, UniformTexelBuffer); },
-            false);
-        add(resources.storage_images,
-            [](const spirv_cross::SPIRType &t) { return imageDescriptorType(t, StorageImage, StorageTexelBuffer); },
-            false);
-        add(resources.separate_samplers, fixed(Sampler), false);
-        add(resources.subpass_inputs, fixed(InputAttachment), false);
-        add(resources.acceleration_structures, fixed(AccelerationStructure), false);
+        using Type = ResourceBindingType;
+        const auto fixed = [](Type type) { return [type](const spirv_cross::SPIRType &) { return type; }; };
+        const auto image = [](Type plain, Type texelBuffer) {
+            return [=](const spirv_cross::SPIRType &t) { return imageDescriptorType(t, plain, texelBuffer); };
+        };
+        add(resources.uniform_buffers, fixed(Type::UniformBuffer), true);
+        add(resources.storage_buffers, fixed(Type::StorageBuffer), true);
+        add(resources.sampled_images, image(Type::CombinedImageSampler, Type::UniformTexelBuffer), false);
+        add(resources.separate_images, image(Type::SampledImage, Type::UniformTexelBuffer), false);
+        add(resources.storage_images, image(Type::StorageImage, Type::StorageTexelBuffer), false);
+        add(resources.separate_samplers, fixed(Type::Sampler), false);
+        add(resources.subpass_inputs, fixed(Type::InputAttachment), false);
+        add(resources.acceleration_structures, fixed(Type::AccelerationStructure), false);
     } catch (const spirv_cross::CompilerError &) {
         SPDLOG_LOGGER_CRITICAL(&logger, "Failed to enumerate shader stage descriptor sets");
         return;
