@@ -84,4 +84,68 @@ Sampler Device::createSampler(const SamplerOptions &options)
     return Sampler(m_api, m_device, m_api->resourceManager()->createSampler(m_device, options));
 }
 
+ShaderModule Device::createShaderModule(const std::vector<uint32_t> &code)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return ShaderModule(m_api, m_device, m_api->resourceManager()->createShaderModule(m_device, code));
+}
+
+BindGroupLayout Device::createBindGroupLayout(const BindGroupLayoutOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return BindGroupLayout(m_api, m_device, m_api->resourceManager()->createBindGroupLayout(m_device, options));
+}
+
+PipelineLayout Device::createPipelineLayout(const PipelineLayoutOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return PipelineLayout(m_api, m_device, m_api->resourceManager()->createPipelineLayout(m_device, options));
+}
+
+BindGroup Device::createBindGroup(const BindGroupOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return BindGroup(m_api, m_device, m_api->resourceManager()->createBindGroup(m_device, options));
+}
+
+GraphicsPipeline Device::createGraphicsPipeline(const GraphicsPipelineOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return GraphicsPipeline(m_api, m_device, m_api->resourceManager()->createGraphicsPipeline(m_device, options));
+}
+
+CommandRecorder Device::createCommandRecorder(const CommandRecorderOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return CommandRecorder(m_api, m_device, m_api->resourceManager()->createCommandRecorder(m_device, options),
+                           options.level);
+}
+
+Swapchain Device::createSwapchain(const SwapchainOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return Swapchain(m_api, m_device, m_api->resourceManager()->createSwapchain(m_device, options));
+}
+
+Fence Device::createFence(const FenceOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return Fence(m_api, m_device, m_api->resourceManager()->createFence(m_device, options));
+}
+
+GpuSemaphore Device::createGpuSemaphore(const GpuSemaphoreOptions &options)
+{
+    if (!m_api || !m_device.isValid())
+        return {};
+    return GpuSemaphore(m_api, m_device, m_api->resourceManager()->createGpuSemaphore(m_device, options));
+}
+
 } // namespace TbGpu

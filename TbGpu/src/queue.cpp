@@ -46,4 +46,22 @@ ResultCode Queue::waitUntilIdle()
     return queue ? queue->waitUntilIdle() : ResultCode::ErrorDeviceLost;
 }
 
+ResultCode Queue::submit(const SubmitOptions &options)
+{
+    ApiQueue *queue = m_api ? m_api->resourceManager()->getQueue(m_queue) : nullptr;
+    return queue ? queue->submit(options) : ResultCode::ErrorDeviceLost;
+}
+
+PresentResult Queue::present(const PresentOptions &options)
+{
+    ApiQueue *queue = m_api ? m_api->resourceManager()->getQueue(m_queue) : nullptr;
+    return queue ? queue->present(options) : PresentResult::DeviceLost;
+}
+
+std::vector<PresentResult> Queue::lastPerSwapchainPresentResults() const
+{
+    ApiQueue *queue = m_api ? m_api->resourceManager()->getQueue(m_queue) : nullptr;
+    return queue ? queue->lastPerSwapchainPresentResults() : std::vector<PresentResult>{};
+}
+
 } // namespace TbGpu

@@ -170,6 +170,29 @@ public:
     void deleteSampler(const Handle<Sampler_t> &) override { ++deletions["sampler"]; }
     ApiSampler *getSampler(const Handle<Sampler_t> &) override { return nullptr; }
 
+    // The pipeline, recording and presentation kinds make nothing here; deleting one is counted.
+#define TBGPU_FAKE_KIND(Kind, Api, ...)                                                                             \
+    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override { return {}; }                   \
+    void delete##Kind(const Handle<Kind##_t> &) override { ++deletions[#Kind]; }                                   \
+    Api *get##Kind(const Handle<Kind##_t> &) override { return nullptr; }
+    TBGPU_FAKE_KIND(Swapchain, ApiSwapchain, const SwapchainOptions &)
+    TBGPU_FAKE_KIND(ShaderModule, ApiShaderModule, const std::vector<uint32_t> &)
+    TBGPU_FAKE_KIND(PipelineLayout, ApiPipelineLayout, const PipelineLayoutOptions &)
+    TBGPU_FAKE_KIND(GraphicsPipeline, ApiGraphicsPipeline, const GraphicsPipelineOptions &)
+    TBGPU_FAKE_KIND(ComputePipeline, ApiComputePipeline, const ComputePipelineOptions &)
+    TBGPU_FAKE_KIND(GpuSemaphore, ApiGpuSemaphore, const GpuSemaphoreOptions &)
+    TBGPU_FAKE_KIND(CommandRecorder, ApiCommandRecorder, const CommandRecorderOptions &)
+    TBGPU_FAKE_KIND(RenderPassCommandRecorder, ApiRenderPassCommandRecorder, const Handle<CommandRecorder_t> &,
+                    const RenderPassCommandRecorderOptions &)
+    TBGPU_FAKE_KIND(ComputePassCommandRecorder, ApiComputePassCommandRecorder, const Handle<CommandRecorder_t> &)
+    TBGPU_FAKE_KIND(TimestampQueryRecorder, ApiTimestampQueryRecorder, const Handle<CommandRecorder_t> &,
+                    const TimestampQueryRecorderOptions &)
+    TBGPU_FAKE_KIND(CommandBuffer, ApiCommandBuffer, const QueueDescription &, CommandBufferLevel)
+    TBGPU_FAKE_KIND(BindGroup, ApiBindGroup, const BindGroupOptions &)
+    TBGPU_FAKE_KIND(BindGroupLayout, ApiBindGroupLayout, const BindGroupLayoutOptions &)
+    TBGPU_FAKE_KIND(Fence, ApiFence, const FenceOptions &)
+#undef TBGPU_FAKE_KIND
+
     Pool<FakeInstance, Instance_t> instances{ 1 };
     Pool<FakeAdapter, Adapter_t> adapters{ 1 };
     Pool<FakeDevice, Device_t> devices{ 1 };

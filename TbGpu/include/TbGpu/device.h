@@ -1,12 +1,21 @@
 #pragma once
 
+#include <TbGpu/bind_group.h>
+#include <TbGpu/bind_group_layout.h>
 #include <TbGpu/buffer.h>
 #include <TbGpu/buffer_options.h>
+#include <TbGpu/command_recorder.h>
 #include <TbGpu/device_options.h>
+#include <TbGpu/fence.h>
+#include <TbGpu/gpu_semaphore.h>
+#include <TbGpu/graphics_pipeline.h>
 #include <TbGpu/handle.h>
+#include <TbGpu/pipeline_layout.h>
 #include <TbGpu/queue.h>
 #include <TbGpu/sampler.h>
 #include <TbGpu/sampler_options.h>
+#include <TbGpu/shader_module.h>
+#include <TbGpu/swapchain.h>
 #include <TbGpu/texture.h>
 #include <TbGpu/texture_options.h>
 
@@ -44,6 +53,19 @@ public:
     Buffer createBuffer(const BufferOptions &options, const void *initialData = nullptr);
     Texture createTexture(const TextureOptions &options);
     Sampler createSampler(const SamplerOptions &options = {});
+
+    ShaderModule createShaderModule(const std::vector<uint32_t> &code);
+    BindGroupLayout createBindGroupLayout(const BindGroupLayoutOptions &options);
+    PipelineLayout createPipelineLayout(const PipelineLayoutOptions &options = {});
+    BindGroup createBindGroup(const BindGroupOptions &options);
+    GraphicsPipeline createGraphicsPipeline(const GraphicsPipelineOptions &options);
+
+    // Recording has begun when the recorder is returned.
+    CommandRecorder createCommandRecorder(const CommandRecorderOptions &options = {});
+
+    Swapchain createSwapchain(const SwapchainOptions &options);
+    Fence createFence(const FenceOptions &options = {});
+    GpuSemaphore createGpuSemaphore(const GpuSemaphoreOptions &options = {});
 
 private:
     void release();

@@ -3,6 +3,10 @@
 #include <TbGpu/device_options.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
+#include <TbGpu/submit_options.h>
+#include <TbGpu/swapchain_options.h>
+
+#include <vector>
 
 namespace TbGpu {
 
@@ -30,6 +34,10 @@ public:
     uint32_t queueTypeIndex() const noexcept { return m_queueTypeIndex; }
 
     ResultCode waitUntilIdle();
+    ResultCode submit(const SubmitOptions &options);
+    PresentResult present(const PresentOptions &options);
+    // One result per swapchain of the last present, in its order.
+    std::vector<PresentResult> lastPerSwapchainPresentResults() const;
 
 private:
     GraphicsApi *m_api{ nullptr };

@@ -10,5 +10,15 @@ struct ApiTextureView {
 };
 struct ApiSampler {
 };
+struct ApiShaderModule {
+};
+struct ApiBindGroupLayout {
+};
+struct ApiPipelineLayout {
+};
+struct ApiGraphicsPipeline {
+};
+struct ApiComputePipeline {
+};
 
 } // namespace TbGpu

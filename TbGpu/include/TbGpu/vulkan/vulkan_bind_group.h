@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_bind_group.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -10,7 +11,20 @@ namespace TbGpu {
 class VulkanResourceManager;
 
 // The bind-groups-pool record: a descriptor set and the pool it came from.
-struct VulkanBindGroup {
+struct VulkanBindGroup : public ApiBindGroup {
+    VulkanBindGroup() = default;
+    VulkanBindGroup(VkDescriptorSet set, VkDescriptorPool pool, VulkanResourceManager *manager,
+                    const Handle<Device_t> &device)
+        : descriptorSet(set)
+        , descriptorPool(pool)
+        , vulkanResourceManager(manager)
+        , deviceHandle(device)
+    {
+    }
+
+    // One descriptor write for the entry's binding; an entry whose resources do not resolve writes nothing.
+    void update(const BindGroupEntry &entry) override;
+
     VkDescriptorSet descriptorSet{ VK_NULL_HANDLE };
     VkDescriptorPool descriptorPool{ VK_NULL_HANDLE };
     VulkanResourceManager *vulkanResourceManager{ nullptr };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_plain_records.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -10,7 +11,7 @@ namespace TbGpu {
 class VulkanResourceManager;
 
 // The bind-group-layouts-pool record.
-struct VulkanBindGroupLayout {
+struct VulkanBindGroupLayout : public ApiBindGroupLayout {
     VkDescriptorSetLayout descriptorSetLayout{ VK_NULL_HANDLE };
     Handle<Device_t> deviceHandle;
 };

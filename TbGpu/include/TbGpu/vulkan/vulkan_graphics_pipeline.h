@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_plain_records.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -12,7 +13,7 @@ namespace TbGpu {
 class VulkanResourceManager;
 
 // The graphics-pipelines-pool record. It owns the render pass made for it (invalid when it has none).
-struct VulkanGraphicsPipeline {
+struct VulkanGraphicsPipeline : public ApiGraphicsPipeline {
     VkPipeline pipeline{ VK_NULL_HANDLE };
     std::vector<VkDynamicState> dynamicStates;
     VulkanResourceManager *vulkanResourceManager{ nullptr };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_plain_records.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -12,7 +13,7 @@ namespace TbGpu {
 class VulkanResourceManager;
 
 // The pipeline-layouts-pool record, with the set layouts it was made from.
-struct VulkanPipelineLayout {
+struct VulkanPipelineLayout : public ApiPipelineLayout {
     VkPipelineLayout pipelineLayout{ VK_NULL_HANDLE };
     std::vector<VkDescriptorSetLayout> descriptorSetLayouts;
     VulkanResourceManager *vulkanResourceManager{ nullptr };

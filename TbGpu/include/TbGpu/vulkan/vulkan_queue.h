@@ -17,6 +17,9 @@ struct VulkanQueue : public ApiQueue {
     VulkanQueue(VkQueue queue, VulkanResourceManager *manager);
 
     ResultCode waitUntilIdle() override;
+    ResultCode submit(const SubmitOptions &options) override;
+    PresentResult present(const PresentOptions &options) override;
+    std::vector<PresentResult> lastPerSwapchainPresentResults() const override;
 
     VkQueue queue{ VK_NULL_HANDLE };
     VulkanResourceManager *vulkanResourceManager{ nullptr };

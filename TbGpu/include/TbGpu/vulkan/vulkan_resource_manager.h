@@ -67,6 +67,23 @@ public:
     void deleteSurface(const Handle<Surface_t> &handle) override;
     VulkanSurface *getSurface(const Handle<Surface_t> &handle) override { return m_surfaces.get(handle); }
 
+    // Presentation and synchronisation.
+    Handle<Swapchain_t> createSwapchain(const Handle<Device_t> &device, const SwapchainOptions &options) override;
+    void deleteSwapchain(const Handle<Swapchain_t> &handle) override;
+    VulkanSwapchain *getSwapchain(const Handle<Swapchain_t> &handle) override { return m_swapchains.get(handle); }
+
+    Handle<GpuSemaphore_t> createGpuSemaphore(const Handle<Device_t> &device,
+                                              const GpuSemaphoreOptions &options) override;
+    void deleteGpuSemaphore(const Handle<GpuSemaphore_t> &handle) override;
+    VulkanGpuSemaphore *getGpuSemaphore(const Handle<GpuSemaphore_t> &handle) override
+    {
+        return m_gpuSemaphores.get(handle);
+    }
+
+    Handle<Fence_t> createFence(const Handle<Device_t> &device, const FenceOptions &options) override;
+    void deleteFence(const Handle<Fence_t> &handle) override;
+    VulkanFence *getFence(const Handle<Fence_t> &handle) override { return m_fences.get(handle); }
+
     // Memory resources.
     Handle<Texture_t> createTexture(const Handle<Device_t> &device, const TextureOptions &options) override;
     void deleteTexture(const Handle<Texture_t> &handle) override;
@@ -91,10 +108,120 @@ public:
     void deleteSampler(const Handle<Sampler_t> &handle) override;
     VulkanSampler *getSampler(const Handle<Sampler_t> &handle) override { return m_samplers.get(handle); }
 
+    // Shaders, layouts, bind groups and pipelines.
+    Handle<ShaderModule_t> createShaderModule(const Handle<Device_t> &device,
+                                              const std::vector<uint32_t> &code) override;
+    void deleteShaderModule(const Handle<ShaderModule_t> &handle) override;
+    VulkanShaderModule *getShaderModule(const Handle<ShaderModule_t> &handle) override
+    {
+        return m_shaderModules.get(handle);
+    }
+
+    Handle<BindGroupLayout_t> createBindGroupLayout(const Handle<Device_t> &device,
+                                                    const BindGroupLayoutOptions &options) override;
+    void deleteBindGroupLayout(const Handle<BindGroupLayout_t> &handle) override;
+    VulkanBindGroupLayout *getBindGroupLayout(const Handle<BindGroupLayout_t> &handle) override
+    {
+        return m_bindGroupLayouts.get(handle);
+    }
+
+    Handle<PipelineLayout_t> createPipelineLayout(const Handle<Device_t> &device,
+                                                  const PipelineLayoutOptions &options) override;
+    void deletePipelineLayout(const Handle<PipelineLayout_t> &handle) override;
+    VulkanPipelineLayout *getPipelineLayout(const Handle<PipelineLayout_t> &handle) override
+    {
+        return m_pipelineLayouts.get(handle);
+    }
+
+    // Sets come from the device's newest descriptor pool; one more pool is made when it is exhausted.
+    Handle<BindGroup_t> createBindGroup(const Handle<Device_t> &device, const BindGroupOptions &options) override;
+    void deleteBindGroup(const Handle<BindGroup_t> &handle) override;
+    VulkanBindGroup *getBindGroup(const Handle<BindGroup_t> &handle) override { return m_bindGroups.get(handle); }
+
+    Handle<GraphicsPipeline_t> createGraphicsPipeline(const Handle<Device_t> &device,
+                                                      const GraphicsPipelineOptions &options) override;
+    void deleteGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) override;
+    VulkanGraphicsPipeline *getGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) override
+    {
+        return m_graphicsPipelines.get(handle);
+    }
+
+    Handle<ComputePipeline_t> createComputePipeline(const Handle<Device_t> &device,
+                                                    const ComputePipelineOptions &options) override;
+    void deleteComputePipeline(const Handle<ComputePipeline_t> &handle) override;
+    VulkanComputePipeline *getComputePipeline(const Handle<ComputePipeline_t> &handle) override
+    {
+        return m_computePipelines.get(handle);
+    }
+
+    // The render pass a pipeline is made for: colour targets (each followed by its resolve target when
+    // multisampled), then depth-stencil and its resolve, one subpass, and a view mask for more than one view.
+    Handle<RenderPass_t> createRenderPass(const Handle<Device_t> &device,
+                                          const std::vector<RenderTargetOptions> &renderTargets,
+                                          const DepthStencilOptions &depthStencil, SampleCountFlagBits samples,
+                                          uint32_t viewCount);
     // Render passes are deleted by the pipelines that own them and by their device's cache.
     void deleteRenderPass(const Handle<RenderPass_t> &handle);
+    VulkanRenderPass *getRenderPass(const Handle<RenderPass_t> &handle) { return m_renderPasses.get(handle); }
+    VulkanFramebuffer *getFramebuffer(const Handle<Framebuffer_t> &handle) { return m_framebuffers.get(handle); }
+
+    // Recording.
+    Handle<CommandRecorder_t> createCommandRecorder(const Handle<Device_t> &device,
+                                                    const CommandRecorderOptions &options) override;
+    void deleteCommandRecorder(const Handle<CommandRecorder_t> &handle) override;
+    VulkanCommandRecorder *getCommandRecorder(const Handle<CommandRecorder_t> &handle) override
+    {
+        return m_commandRecorders.get(handle);
+    }
+
+    // Begins a pass on the render pass and framebuffer the device's caches hold for these attachments (made on
+    // first use).
+    Handle<RenderPassCommandRecorder_t>
+    createRenderPassCommandRecorder(const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder,
+                                    const RenderPassCommandRecorderOptions &options) override;
+    void deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) override;
+    VulkanRenderPassCommandRecorder *
+    getRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) override
+    {
+        return m_renderPassCommandRecorders.get(handle);
+    }
+
+    Handle<ComputePassCommandRecorder_t>
+    createComputePassCommandRecorder(const Handle<Device_t> &device,
+                                     const Handle<CommandRecorder_t> &recorder) override;
+    void deleteComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) override;
+    VulkanComputePassCommandRecorder *
+    getComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) override
+    {
+        return m_computePassCommandRecorders.get(handle);
+    }
+
+    // Hands out a range of the device's query pool above every range still in use.
+    Handle<TimestampQueryRecorder_t> createTimestampQueryRecorder(const Handle<Device_t> &device,
+                                                                  const Handle<CommandRecorder_t> &recorder,
+                                                                  const TimestampQueryRecorderOptions &options) override;
+    void deleteTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) override;
+    VulkanTimestampQueryRecorder *getTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) override
+    {
+        return m_timestampQueryRecorders.get(handle);
+    }
+    const std::vector<TimestampQueryRange> &timestampQueryRanges() const { return m_timestampQueryRanges; }
+
+    Handle<CommandBuffer_t> createCommandBuffer(const Handle<Device_t> &device, const QueueDescription &queue,
+                                                CommandBufferLevel level) override;
+    void deleteCommandBuffer(const Handle<CommandBuffer_t> &handle) override;
+    VulkanCommandBuffer *getCommandBuffer(const Handle<CommandBuffer_t> &handle) override
+    {
+        return m_commandBuffers.get(handle);
+    }
 
 private:
+    VkDescriptorPool createDescriptorPool(VkDevice device);
+    Handle<RenderPass_t> createRecordingRenderPass(const Handle<Device_t> &device,
+                                                   const RenderPassCommandRecorderOptions &options);
+    Handle<Framebuffer_t> createFramebuffer(VkDevice device, const RenderPassCommandRecorderOptions &options,
+                                            const FramebufferKey &key);
+
     Pool<VulkanInstance, Instance_t> m_instances{ 1 };
     Pool<VulkanAdapter, Adapter_t> m_adapters{ 1 };
     Pool<VulkanDevice, Device_t> m_devices{ 1 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_plain_records.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -10,7 +11,7 @@ namespace TbGpu {
 class VulkanResourceManager;
 
 // The shader-modules-pool record.
-struct VulkanShaderModule {
+struct VulkanShaderModule : public ApiShaderModule {
     VkShaderModule shaderModule{ VK_NULL_HANDLE };
     VulkanResourceManager *vulkanResourceManager{ nullptr };
     Handle<Device_t> deviceHandle;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <TbGpu/api/api_timestamp_query_recorder.h>
 #include <TbGpu/gpu_core.h>
 #include <TbGpu/handle.h>
 
@@ -9,15 +10,31 @@ namespace TbGpu {
 
 class VulkanResourceManager;
 
-// The timestamp-query-recorders-pool record: a range of the device query pool.
-struct VulkanTimestampQueryRecorder {
+// The timestamp-query-recorders-pool record: a range [startQuery, startQuery + maxQueryCount) of the device's
+// query pool, reset into the command buffer when the recorder is made.
+struct VulkanTimestampQueryRecorder : public ApiTimestampQueryRecorder {
+    VulkanTimestampQueryRecorder() = default;
+    VulkanTimestampQueryRecorder(VkCommandBuffer buffer, VulkanResourceManager *manager,
+                                 const Handle<Device_t> &device, uint32_t startQuery, uint32_t maxQueryCount,
+                                 float timestampPeriod);
+
+    // Past the reserved count the last query is overwritten (with a warning).
+    uint32_t writeTimestamp(PipelineStageFlags stage) override;
+    // One value per written query; a query not yet available reads 0.
+    std::vector<uint64_t> queryResults() override;
+    void reset() override;
+    float timestampPeriod() const override { return period; }
+
     VkCommandBuffer commandBuffer{ VK_NULL_HANDLE };
     VulkanResourceManager *vulkanResourceManager{ nullptr };
     Handle<Device_t> deviceHandle;
     uint32_t usedCount{ 0 };
     uint32_t startQuery{ 0 };
     uint32_t maxQueryCount{ 0 };
-    float timestampPeriod{ 1.0f };
+    float period{ 1.0f }; // nanoseconds per tick
+
+private:
+    VkQueryPool queryPool() const;
 };
 
 // A range of queries handed to one recorder.

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <TbGpu/device_object.h>
+
+namespace TbGpu {
+
+// The shape of a bind group: which resource types sit at which bindings, seen by which stages.
+class BindGroupLayout : public DeviceObject<BindGroupLayout_t, &ResourceManager::deleteBindGroupLayout>
+{
+public:
+    using DeviceObject::DeviceObject;
+};
+
+} // namespace TbGpu

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <TbGpu/device_object.h>
+
+namespace TbGpu {
+
+// A graphics pipeline with its own render pass, made from its colour targets, depth-stencil, samples and views.
+class GraphicsPipeline : public DeviceObject<GraphicsPipeline_t, &ResourceManager::deleteGraphicsPipeline>
+{
+public:
+    using DeviceObject::DeviceObject;
+};
+
+} // namespace TbGpu

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <TbGpu/device_object.h>
+
+namespace TbGpu {
+
+// A SPIR-V module the pipelines of its device take their stages from.
+class ShaderModule : public DeviceObject<ShaderModule_t, &ResourceManager::deleteShaderModule>
+{
+public:
+    using DeviceObject::DeviceObject;
+};
+
+} // namespace TbGpu

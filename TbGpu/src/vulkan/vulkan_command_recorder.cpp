@@ -1,0 +1,284 @@
+#include <TbGpu/vulkan/vulkan_command_recorder.h>
+
+#include <TbGpu/vulkan/vulkan_enums.h>
+#include <TbGpu/vulkan/vulkan_resource_manager.h>
+
+#include <cstring>
+#include <vector>
+
+namespace TbGpu {
+
+namespace {
+
+VkImageSubresourceLayers subresourceLayers(const TextureSubresourceLayers &layers)
+{
+    return { layers.aspectMask.toInt(), layers.mipLevel, layers.baseArrayLayer, layers.layerCount };
+}
+
+VkImageSubresourceRange subresourceRange(const TextureSubresourceRange &range)
+{
+    return { range.aspectMask, range.baseMipLevel, range.levelCount, range.baseArrayLayer, range.layerCount };
+}
+
+VkOffset3D offset(const Offset3D &value)
+{
+    return { value.x, value.y, value.z };
+}
+
+VkExtent3D extent(const Extent3D &value)
+{
+    return { value.width, value.height, value.depth };
+}
+
+std::vector<VkBufferImageCopy> bufferImageCopies(const std::vector<BufferTextureCopyRegion> &regions)
+{
+    std::vector<VkBufferImageCopy> copies;
+    copies.reserve(regions.size());
+    for (const BufferTextureCopyRegion &region : regions)
+        copies.push_back({ region.bufferOffset, region.bufferRowLength, region.bufferTextureHeight,
+                           subresourceLayers(region.textureSubResource), offset(region.textureOffset),
+                           extent(region.textureExtent) });
+    return copies;
+}
+
+std::vector<VkImageCopy> imageCopies(const std::vector<TextureCopyRegion> &regions)
+{
+    std::vector<VkImageCopy> copies;
+    copies.reserve(regions.size());
+    for (const TextureCopyRegion &region : regions)
+        copies.push_back({ subresourceLayers(region.srcSubresource), offset(region.srcOffset),
+                           subresourceLayers(region.dstSubresource), offset(region.dstOffset), extent(region.extent) });
+    return copies;
+}
+
+std::vector<VkImageSubresourceRange> subresourceRanges(const std::vector<TextureSubresourceRange> &ranges)
+{
+    std::vector<VkImageSubresourceRange> result;
+    result.reserve(ranges.size());
+    for (const TextureSubresourceRange &range : ranges)
+        result.push_back(subresourceRange(range));
+    return result;
+}
+
+} // namespace
+
+VulkanDevice *VulkanCommandRecorder::device() const
+{
+    return vulkanResourceManager->getDevice(deviceHandle);
+}
+
+VkImage VulkanCommandRecorder::image(const Handle<Texture_t> &texture) const
+{
+    const VulkanTexture *record = vulkanResourceManager->getTexture(texture);
+    return record ? record->image : VK_NULL_HANDLE;
+}
+
+VkBuffer VulkanCommandRecorder::buffer(const Handle<Buffer_t> &handle) const
+{
+    const VulkanBuffer *record = vulkanResourceManager->getBuffer(handle);
+    return record ? record->buffer : VK_NULL_HANDLE;
+}
+
+void VulkanCommandRecorder::begin()
+{
+    if (VulkanCommandBuffer *buffer = vulkanResourceManager->getCommandBuffer(commandBufferHandle))
+        buffer->begin();
+}
+
+Handle<CommandBuffer_t> VulkanCommandRecorder::finish()
+{
+    if (VulkanCommandBuffer *buffer = vulkanResourceManager->getCommandBuffer(commandBufferHandle))
+        buffer->finish();
+    finished = true;
+    return commandBufferHandle;
+}
+
+void VulkanCommandRecorder::blitTexture(const TextureBlit &blit)
+{
+    std::vector<VkImageBlit> regions;
+    for (const TextureBlitRegion &region : blit.regions)
+        regions.push_back({ subresourceLayers(region.srcSubresource),
+                            { offset(region.srcOffsets[0]), offset(region.srcOffsets[1]) },
+                            subresourceLayers(region.dstSubresource),
+                            { offset(region.dstOffsets[0]), offset(region.dstOffsets[1]) } });
+    vkCmdBlitImage(commandBuffer, image(blit.srcTexture), textureLayoutToVkImageLayout(blit.srcLayout),
+                   image(blit.dstTexture), textureLayoutToVkImageLayout(blit.dstLayout),
+                   static_cast<uint32_t>(regions.size()), regions.data(), static_cast<VkFilter>(blit.scalingFilter));
+}
+
+void VulkanCommandRecorder::clearBuffer(const BufferClear &clear)
+{
+    vkCmdFillBuffer(commandBuffer, buffer(clear.dstBuffer), clear.dstOffset, clear.byteSize, clear.clearValue);
+}
+
+void VulkanCommandRecorder::clearColorTexture(const ClearColorTexture &clear)
+{
+    VkClearColorValue value;
+    static_assert(sizeof(value) == sizeof(clear.clearValue));
+    std::memcpy(&value, &clear.clearValue, sizeof(value));
+    const std::vector<VkImageSubresourceRange> ranges = subresourceRanges(clear.ranges);
+    vkCmdClearColorImage(commandBuffer, image(clear.texture), textureLayoutToVkImageLayout(clear.layout), &value,
+                         static_cast<uint32_t>(ranges.size()), ranges.data());
+}
+
+void VulkanCommandRecorder::clearDepthStencilTexture(const ClearDepthStencilTexture &clear)
+{
+    const VkClearDepthStencilValue value{ clear.depthClearValue, clear.stencilClearValue };
+    const std::vector<VkImageSubresourceRange> ranges = subresourceRanges(clear.ranges);
+    vkCmdClearDepthStencilImage(commandBuffer, image(clear.texture), textureLayoutToVkImageLayout(clear.layout),
+                                &value, static_cast<uint32_t>(ranges.size()), ranges.data());
+}
+
+void VulkanCommandRecorder::copyBuffer(const BufferCopy &copy)
+{
+    const VkBufferCopy region{ copy.srcOffset, copy.dstOffset, copy.byteSize };
+    vkCmdCopyBuffer(commandBuffer, buffer(copy.src), buffer(copy.dst), 1, &region);
+}
+
+void VulkanCommandRecorder::copyBufferToTexture(const BufferToTextureCopy &copy)
+{
+    const std::vector<VkBufferImageCopy> regions = bufferImageCopies(copy.regions);
+    vkCmdCopyBufferToImage(commandBuffer, buffer(copy.srcBuffer), image(copy.dstTexture),
+                           textureLayoutToVkImageLayout(copy.dstImageLayout), static_cast<uint32_t>(regions.size()),
+                           regions.data());
+}
+
+void VulkanCommandRecorder::copyTextureToBuffer(const TextureToBufferCopy &copy)
+{
+    const std::vector<VkBufferImageCopy> regions = bufferImageCopies(copy.regions);
+    vkCmdCopyImageToBuffer(commandBuffer, image(copy.srcTexture), textureLayoutToVkImageLayout(copy.srcTextureLayout),
+                           buffer(copy.dstBuffer), static_cast<uint32_t>(regions.size()), regions.data());
+}
+
+void VulkanCommandRecorder::copyTextureToTexture(const TextureToTextureCopy &copy)
+{
+    const std::vector<VkImageCopy> regions = imageCopies(copy.regions);
+    vkCmdCopyImage(commandBuffer, image(copy.srcTexture), textureLayoutToVkImageLayout(copy.srcLayout),
+                   image(copy.dstTexture), textureLayoutToVkImageLayout(copy.dstLayout),
+                   static_cast<uint32_t>(regions.size()), regions.data());
+}
+
+void VulkanCommandRecorder::resolveTexture(const TextureResolve &resolve)
+{
+    std::vector<VkImageResolve> regions;
+    for (const TextureCopyRegion &region : resolve.regions)
+        regions.push_back({ subresourceLayers(region.srcSubresource), offset(region.srcOffset),
+                            subresourceLayers(region.dstSubresource), offset(region.dstOffset),
+                            extent(region.extent) });
+    vkCmdResolveImage(commandBuffer, image(resolve.srcTexture), textureLayoutToVkImageLayout(resolve.srcLayout),
+                      image(resolve.dstTexture), textureLayoutToVkImageLayout(resolve.dstLayout),
+                      static_cast<uint32_t>(regions.size()), regions.data());
+}
+
+void VulkanCommandRecorder::updateBuffer(const BufferUpdate &update)
+{
+    vkCmdUpdateBuffer(commandBuffer, buffer(update.dstBuffer), update.dstOffset, update.byteSize, update.data);
+}
+
+void VulkanCommandRecorder::executeSecondaryCommandBuffer(const Handle<CommandBuffer_t> &secondary)
+{
+    const VulkanCommandBuffer *record = vulkanResourceManager->getCommandBuffer(secondary);
+    if (!record)
+        return;
+    vkCmdExecuteCommands(commandBuffer, 1, &record->commandBuffer);
+}
+
+// ---- Barriers -------------------------------------------------------------------------------------------------
+
+void VulkanCommandRecorder::memoryBarrier(const MemoryBarrierOptions &options)
+{
+    const VulkanDevice *vulkanDevice = device();
+    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
+        std::vector<VkMemoryBarrier2> barriers;
+        for (const MemoryBarrier &entry : options.memoryBarriers) {
+            VkMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_MEMORY_BARRIER_2 };
+            barrier.srcStageMask = options.srcStages.toInt();
+            barrier.srcAccessMask = entry.srcMask.toInt();
+            barrier.dstStageMask = options.dstStages.toInt();
+            barrier.dstAccessMask = entry.dstMask.toInt();
+            barriers.push_back(barrier);
+        }
+        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+        dependency.memoryBarrierCount = static_cast<uint32_t>(barriers.size());
+        dependency.pMemoryBarriers = barriers.data();
+        vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
+        return;
+    }
+    std::vector<VkMemoryBarrier> barriers;
+    for (const MemoryBarrier &entry : options.memoryBarriers)
+        barriers.push_back({ VK_STRUCTURE_TYPE_MEMORY_BARRIER, nullptr, accessFlagsToVkAccessFlagBits(entry.srcMask),
+                             accessFlagsToVkAccessFlagBits(entry.dstMask) });
+    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
+                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0,
+                         static_cast<uint32_t>(barriers.size()), barriers.data(), 0, nullptr, 0, nullptr);
+}
+
+void VulkanCommandRecorder::bufferMemoryBarrier(const BufferMemoryBarrierOptions &options)
+{
+    const VulkanDevice *vulkanDevice = device();
+    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
+        VkBufferMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER_2 };
+        barrier.srcStageMask = options.srcStages.toInt();
+        barrier.srcAccessMask = options.srcMask.toInt();
+        barrier.dstStageMask = options.dstStages.toInt();
+        barrier.dstAccessMask = options.dstMask.toInt();
+        barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
+        barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+        barrier.buffer = buffer(options.buffer);
+        barrier.offset = options.offset;
+        barrier.size = options.size;
+        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+        dependency.bufferMemoryBarrierCount = 1;
+        dependency.pBufferMemoryBarriers = &barrier;
+        vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
+        return;
+    }
+    VkBufferMemoryBarrier barrier{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER };
+    barrier.srcAccessMask = accessFlagsToVkAccessFlagBits(options.srcMask);
+    barrier.dstAccessMask = accessFlagsToVkAccessFlagBits(options.dstMask);
+    barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
+    barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+    barrier.buffer = buffer(options.buffer);
+    barrier.offset = options.offset;
+    barrier.size = options.size;
+    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
+                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0, 0, nullptr, 1, &barrier, 0,
+                         nullptr);
+}
+
+void VulkanCommandRecorder::textureMemoryBarrier(const TextureMemoryBarrierOptions &options)
+{
+    const VulkanDevice *vulkanDevice = device();
+    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
+        VkImageMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER_2 };
+        barrier.srcStageMask = options.srcStages.toInt();
+        barrier.srcAccessMask = options.srcMask.toInt();
+        barrier.dstStageMask = options.dstStages.toInt();
+        barrier.dstAccessMask = options.dstMask.toInt();
+        barrier.oldLayout = textureLayoutToVkImageLayout(options.oldLayout);
+        barrier.newLayout = textureLayoutToVkImageLayout(options.newLayout);
+        barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
+        barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+        barrier.image = image(options.texture);
+        barrier.subresourceRange = subresourceRange(options.range);
+        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+        dependency.imageMemoryBarrierCount = 1;
+        dependency.pImageMemoryBarriers = &barrier;
+        vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
+        return;
+    }
+    VkImageMemoryBarrier barrier{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER };
+    barrier.srcAccessMask = accessFlagsToVkAccessFlagBits(options.srcMask);
+    barrier.dstAccessMask = accessFlagsToVkAccessFlagBits(options.dstMask);
+    barrier.oldLayout = textureLayoutToVkImageLayout(options.oldLayout);
+    barrier.newLayout = textureLayoutToVkImageLayout(options.newLayout);
+    barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
+    barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+    barrier.image = image(options.texture);
+    barrier.subresourceRange = subresourceRange(options.range);
+    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
+                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0, 0, nullptr, 0, nullptr, 1,
+                         &barrier);
+}
+
+} // namespace TbGpu
