@@ -216,6 +216,7 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     for (VkDescriptorPool pool : device->descriptorPools)
         vkDestroyDescriptorPool(device->device, pool, nullptr);
     device->descriptorPools.clear();
+    device->descriptorPoolSetCounts.clear();
     for (VkCommandPool &pool : device->commandPools) {
         if (pool != VK_NULL_HANDLE)
             vkDestroyCommandPool(device->device, pool, nullptr);

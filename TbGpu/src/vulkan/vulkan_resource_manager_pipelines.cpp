@@ -211,8 +211,12 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
         TBGPU_LOG_ERROR("Error when allocating descriptor set: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
         return {};
     }
-    if (device->descriptorPools.empty())
+    auto addPool = [&] {
         device->descriptorPools.push_back(createDescriptorPool(device->device));
+        device->descriptorPoolSetCounts.push_back(0);
+    };
+    if (device->descriptorPools.empty())
+        addPool();
 
     auto allocate = [&](VkDescriptorPool pool, VkDescriptorSet &set) {
         if (pool == VK_NULL_HANDLE)
@@ -224,9 +228,12 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
         return vkAllocateDescriptorSets(device->device, &allocateInfo, &set);
     };
     VkDescriptorSet set = VK_NULL_HANDLE;
-    VkResult result = allocate(device->descriptorPools.back(), set);
+    // A pool at its set limit counts as exhausted whether or not the driver would still allocate from it.
+    VkResult result = device->descriptorPoolSetCounts.back() >= descriptorPoolMaxSets
+            ? VK_ERROR_OUT_OF_POOL_MEMORY
+            : allocate(device->descriptorPools.back(), set);
     if (result == VK_ERROR_OUT_OF_POOL_MEMORY || result == VK_ERROR_FRAGMENTED_POOL) {
-        device->descriptorPools.push_back(createDescriptorPool(device->device));
+        addPool();
         result = allocate(device->descriptorPools.back(), set);
     }
     if (result != VK_SUCCESS) {
@@ -234,6 +241,7 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
         return {};
     }
 
+    ++device->descriptorPoolSetCounts.back();
     const Handle<BindGroup_t> handle =
             m_bindGroups.insert(VulkanBindGroup(set, device->descriptorPools.back(), this, deviceHandle));
     for (const BindGroupEntry &entry : options.resources)
@@ -246,8 +254,12 @@ void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
     VulkanBindGroup *bindGroup = m_bindGroups.get(handle);
     if (!bindGroup)
         return;
-    if (VulkanDevice *device = m_devices.get(bindGroup->deviceHandle))
+    if (VulkanDevice *device = m_devices.get(bindGroup->deviceHandle)) {
         vkFreeDescriptorSets(device->device, bindGroup->descriptorPool, 1, &bindGroup->descriptorSet);
+        for (size_t i = 0; i < device->descriptorPools.size(); ++i)
+            if (device->descriptorPools[i] == bindGroup->descriptorPool && device->descriptorPoolSetCounts[i] > 0)
+                --device->descriptorPoolSetCounts[i];
+    }
     m_bindGroups.remove(handle);
 }
 

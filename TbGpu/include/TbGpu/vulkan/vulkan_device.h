@@ -37,6 +37,9 @@ struct VulkanDevice : public ApiDevice {
     std::vector<QueueDescription> queueDescriptions;
     std::vector<VkCommandPool> commandPools; // one per queue family, made when first needed
     std::vector<VkDescriptorPool> descriptorPools;
+    // Live sets of each descriptor pool (same order): a pool is full at its set limit even where the driver
+    // would hand out more.
+    std::vector<uint32_t> descriptorPoolSetCounts;
     std::unordered_map<uint64_t, Handle<RenderPass_t>> renderPasses;
     std::unordered_map<FramebufferKey, Handle<Framebuffer_t>> framebuffers;
     VkQueryPool timestampQueryPool{ VK_NULL_HANDLE };
