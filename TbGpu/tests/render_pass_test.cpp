@@ -1,0 +1,323 @@
+#include "gpu_commands.h"
+#include "spirv_files.h"
+
+#include <array>
+
+using namespace TbGpu;
+using TbGpuTest::colourAspect;
+using TbGpuTest::GpuTestRig;
+
+namespace {
+
+constexpr uint32_t size = 64;
+constexpr Format colourFormat = Format::R8G8B8A8_UNORM;
+constexpr Format depthFormat = Format::D32_SFLOAT;
+
+struct Pixel {
+    uint8_t r, g, b, a;
+};
+
+ColorClearValue clearColour(float r, float g, float b, float a)
+{
+    ColorClearValue value;
+    value.float32[0] = r;
+    value.float32[1] = g;
+    value.float32[2] = b;
+    value.float32[3] = a;
+    return value;
+}
+
+} // namespace
+
+class RenderPassTest : public GpuTestRig
+{
+protected:
+    Texture makeTexture(Format format, uint32_t layers, SampleCountFlagBits samples, TextureUsageFlags usage)
+    {
+        TextureOptions options;
+        options.format = format;
+        options.extent = { size, size, 1 };
+        options.arrayLayers = layers;
+        options.samples = samples;
+        options.usage = usage;
+        return device.createTexture(options);
+    }
+
+    static TextureView arrayView(const Texture &texture, uint32_t layers)
+    {
+        TextureViewOptions options;
+        options.viewType = layers > 1 ? ViewType::ViewType2DArray : ViewType::ViewType2D;
+        options.range.layerCount = layers;
+        return texture.createView(options);
+    }
+
+    VulkanDevice &record() { return *deviceRecord(); }
+};
+
+// Both eyes in one pass: view mask 0b11 over two-layer, four-sample colour and depth, resolved into a two-layer
+// texture. The triangle's colour comes from a uniform block indexed by the view, so each layer shows its own.
+TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
+{
+    const TextureUsageFlags attachmentUse = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
+    Texture msaaColour = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples4Bit, attachmentUse);
+    Texture msaaDepth = makeTexture(depthFormat, 2, SampleCountFlagBits::Samples4Bit,
+                                    TextureUsageFlagBits::DepthStencilAttachmentBit);
+    Texture resolved = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit, attachmentUse);
+    ASSERT_TRUE(msaaColour.isValid() && msaaDepth.isValid() && resolved.isValid());
+    TextureView msaaColourView = arrayView(msaaColour, 2);
+    TextureView msaaDepthView = arrayView(msaaDepth, 2);
+    TextureView resolvedView = arrayView(resolved, 2);
+
+    const std::array<float, 8> viewColours = { 1, 0, 0, 1, /* right eye */ 0, 0, 1, 1 };
+    Buffer uniforms = device.createBuffer({ sizeof(viewColours), BufferUsageFlagBits::UniformBufferBit,
+                                            MemoryUsage::CpuToGpu },
+                                          viewColours.data());
+    BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
+            { { { 0, 1, ResourceBindingType::UniformBuffer, ShaderStageFlagBits::VertexBit } } });
+    PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
+    BindGroup bindGroup = device.createBindGroup(
+            { bindGroupLayout.handle(), { { 0, UniformBufferBinding{ { uniforms.handle(), 0, BufferBinding::WholeSize } } } } });
+    ASSERT_TRUE(bindGroup.isValid());
+
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.vert.spv"));
+    ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.frag.spv"));
+    ASSERT_TRUE(vertex.isValid() && fragment.isValid());
+    GraphicsPipelineOptions pipelineOptions;
+    pipelineOptions.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit },
+                                     { fragment.handle(), ShaderStageFlagBits::FragmentBit } };
+    pipelineOptions.layout = pipelineLayout.handle();
+    pipelineOptions.renderTargets = { { colourFormat } };
+    pipelineOptions.depthStencil.format = depthFormat;
+    pipelineOptions.depthStencil.depthWritesEnabled = true;
+    pipelineOptions.primitive.cullMode = CullModeFlagBits::None;
+    pipelineOptions.multisample.samples = SampleCountFlagBits::Samples4Bit;
+    pipelineOptions.viewCount = 2;
+    GraphicsPipeline pipeline = device.createGraphicsPipeline(pipelineOptions);
+    ASSERT_TRUE(pipeline.isValid());
+
+    Buffer readback = TbGpuTest::readbackBuffer(device, size * size * 4 * 2);
+    CommandRecorder recorder = device.createCommandRecorder();
+    RenderPassCommandRecorderOptions pass;
+    ColorAttachment colour;
+    colour.view = msaaColourView.handle();
+    colour.resolveView = resolvedView.handle();
+    colour.clearValue = clearColour(0, 1, 0, 1);
+    colour.finalLayout = TextureLayout::TransferSrcOptimal;
+    pass.colorAttachments = { colour };
+    pass.depthStencilAttachment.view = msaaDepthView.handle();
+    pass.samples = SampleCountFlagBits::Samples4Bit;
+    pass.viewCount = 2;
+    RenderPassCommandRecorder renderPass = recorder.beginRenderPass(pass);
+    ASSERT_TRUE(renderPass.isValid());
+    renderPass.setPipeline(pipeline.handle());
+    renderPass.setBindGroup(0, bindGroup.handle());
+    renderPass.draw(DrawCommand{ 3 });
+    renderPass.end();
+
+    TextureMemoryBarrierOptions toCopy;
+    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
+    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
+    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
+    toCopy.dstMask = AccessFlagBits::TransferReadBit;
+    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
+    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
+    toCopy.texture = resolved.handle();
+    toCopy.range = { colourAspect, 0, 1, 0, 2 };
+    recorder.textureMemoryBarrier(toCopy);
+    BufferTextureCopyRegion region;
+    region.textureSubResource = { TextureAspectFlagBits::ColorBit, 0, 0, 2 };
+    region.textureExtent = { size, size, 1 };
+    recorder.copyTextureToBuffer({ resolved.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    TbGpuTest::transferToHostBarrier(recorder, readback);
+    CommandBuffer commands = recorder.finish();
+    TbGpuTest::submitAndWait(device, commands);
+
+    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, size * size * 4 * 2);
+    auto pixel = [&](uint32_t layer, uint32_t x, uint32_t y) {
+        Pixel p;
+        std::memcpy(&p, &bytes[((layer * size + y) * size + x) * 4], 4);
+        return p;
+    };
+    struct LayerExpectation {
+        uint32_t layer;
+        Pixel inside;
+    };
+    for (const LayerExpectation &expected : { LayerExpectation{ 0, { 255, 0, 0, 255 } },
+                                              LayerExpectation{ 1, { 0, 0, 255, 255 } } }) {
+        SCOPED_TRACE(expected.layer);
+        // Well inside the triangle (upper left) and well outside it (lower right, the clear colour).
+        for (auto [x, y] : { std::pair{ 2u, 2u }, std::pair{ 40u, 10u }, std::pair{ 10u, 40u } }) {
+            const Pixel p = pixel(expected.layer, x, y);
+            EXPECT_EQ(p.r, expected.inside.r) << x << "," << y;
+            EXPECT_EQ(p.g, expected.inside.g) << x << "," << y;
+            EXPECT_EQ(p.b, expected.inside.b) << x << "," << y;
+        }
+        for (auto [x, y] : { std::pair{ 63u, 63u }, std::pair{ 40u, 40u }, std::pair{ 60u, 20u } }) {
+            const Pixel p = pixel(expected.layer, x, y);
+            EXPECT_EQ(p.r, 0) << x << "," << y;
+            EXPECT_EQ(p.g, 255) << x << "," << y;
+            EXPECT_EQ(p.b, 0) << x << "," << y;
+        }
+        // The hypotenuse runs through the pixels with x + y = 63: two of their four samples lie inside the
+        // triangle, so the resolve averages the view's colour and the clear colour half and half.
+        for (uint32_t x : { 5u, 31u, 58u }) {
+            const Pixel p = pixel(expected.layer, x, size - 1 - x);
+            EXPECT_NEAR(p.r, expected.inside.r / 2, 2) << x;
+            EXPECT_NEAR(p.g, 128, 2) << x;
+            EXPECT_NEAR(p.b, expected.inside.b / 2, 2) << x;
+            EXPECT_EQ(p.a, 255) << x;
+        }
+    }
+}
+
+// A pipeline with more than one view carries a multiview render pass; the cached pass for recording is a separate
+// object of the same pool.
+TEST_F(RenderPassTest, PipelineRenderPassFollowsItsOptions)
+{
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.vert.spv"));
+    ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.frag.spv"));
+    BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
+            { { { 0, 1, ResourceBindingType::UniformBuffer, ShaderStageFlagBits::VertexBit } } });
+    PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
+    GraphicsPipelineOptions options;
+    options.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit },
+                             { fragment.handle(), ShaderStageFlagBits::FragmentBit } };
+    options.layout = pipelineLayout.handle();
+    options.renderTargets = { { colourFormat } };
+
+    struct Case {
+        const char *name;
+        SampleCountFlagBits samples;
+        uint32_t viewCount;
+        Format depth;
+        std::vector<DynamicState> dynamicState;
+        size_t expectedDynamicStates;
+    };
+    const Case cases[] = {
+        { "single view", SampleCountFlagBits::Samples1Bit, 1, Format::UNDEFINED, {}, 2 },
+        { "two views, multisampled, depth", SampleCountFlagBits::Samples4Bit, 2, depthFormat, {}, 2 },
+        { "stencil reference dynamic", SampleCountFlagBits::Samples1Bit, 1, Format::D32_SFLOAT_S8_UINT,
+          { DynamicState::StencilReference }, 3 },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        options.multisample.samples = c.samples;
+        options.viewCount = c.viewCount;
+        options.depthStencil.format = c.depth;
+        options.dynamicState = c.dynamicState;
+        GraphicsPipeline pipeline = device.createGraphicsPipeline(options);
+        ASSERT_TRUE(pipeline.isValid());
+        const VulkanGraphicsPipeline *record = manager()->getGraphicsPipeline(pipeline.handle());
+        EXPECT_EQ(record->dynamicStates.size(), c.expectedDynamicStates);
+        EXPECT_EQ(record->dynamicStates[0], VK_DYNAMIC_STATE_VIEWPORT);
+        EXPECT_EQ(record->dynamicStates[1], VK_DYNAMIC_STATE_SCISSOR);
+        const Handle<RenderPass_t> renderPass = record->renderPassHandle;
+        EXPECT_NE(manager()->getRenderPass(renderPass), nullptr);
+        pipeline = {};
+        EXPECT_EQ(manager()->getRenderPass(renderPass), nullptr) << "the pipeline's render pass goes with it";
+    }
+}
+
+TEST_F(RenderPassTest, PipelineCreationFailures)
+{
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.vert.spv"));
+    GraphicsPipelineOptions options;
+    options.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit } };
+    options.renderTargets = { { colourFormat } };
+    {
+        TbGpuTest::LogCapture log;
+        EXPECT_FALSE(device.createGraphicsPipeline(options).isValid());
+        EXPECT_TRUE(log.contains(spdlog::level::err, "Invalid pipeline layout requested"));
+    }
+    {
+        TbGpuTest::LogCapture log;
+        options.shaderStages.push_back({ Handle<ShaderModule_t>{ 7, 3 }, ShaderStageFlagBits::FragmentBit });
+        EXPECT_FALSE(device.createGraphicsPipeline(options).isValid());
+        EXPECT_TRUE(log.lines().empty()) << "an unknown shader module fails silently";
+    }
+    {
+        TbGpuTest::LogCapture log;
+        EXPECT_FALSE(device.createShaderModule({}).isValid());
+        EXPECT_TRUE(log.contains(spdlog::level::err, "Error when creating shader module: -3"));
+    }
+}
+
+// Render passes and framebuffers made for recording are cached per device: the same attachments find the same
+// objects, a different load operation a new render pass (and so a new framebuffer), a new view of the same
+// format the same render pass with a new framebuffer.
+TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
+{
+    Texture target = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit,
+                                 TextureUsageFlagBits::ColorAttachmentBit);
+    TextureView layeredView = arrayView(target, 2);
+    TextureView otherView = arrayView(target, 2);
+
+    auto record = [&](const TextureView &view, AttachmentLoadOperation load, uint32_t viewCount) {
+        CommandRecorder recorder = device.createCommandRecorder();
+        ColorAttachment colour;
+        colour.view = view.handle();
+        colour.loadOperation = load;
+        colour.initialLayout = load == AttachmentLoadOperation::Load ? TextureLayout::ColorAttachmentOptimal
+                                                                      : TextureLayout::Undefined;
+        colour.finalLayout = TextureLayout::ColorAttachmentOptimal;
+        RenderPassCommandRecorder pass = recorder.beginRenderPass({ { colour }, {}, SampleCountFlagBits::Samples1Bit,
+                                                                    viewCount });
+        EXPECT_TRUE(pass.isValid());
+        pass.end();
+        TbGpuTest::submitAndWait(device, recorder.finish());
+    };
+    auto framebufferHandles = [&] {
+        std::vector<Handle<Framebuffer_t>> handles;
+        for (const auto &[key, handle] : this->record().framebuffers)
+            handles.push_back(handle);
+        return handles;
+    };
+
+    record(layeredView, AttachmentLoadOperation::Clear, 2);
+    ASSERT_EQ(this->record().renderPasses.size(), 1u);
+    ASSERT_EQ(this->record().framebuffers.size(), 1u);
+    const Handle<RenderPass_t> firstPass = this->record().renderPasses.begin()->second;
+    const auto firstFramebuffers = framebufferHandles();
+    EXPECT_EQ(this->record().framebuffers.begin()->first.layers, 1u) << "multiview spreads the views over the layers";
+    EXPECT_EQ(this->record().framebuffers.begin()->first.width, size);
+
+    record(layeredView, AttachmentLoadOperation::Clear, 2);
+    EXPECT_EQ(this->record().renderPasses.size(), 1u);
+    EXPECT_EQ(this->record().renderPasses.begin()->second, firstPass);
+    EXPECT_EQ(framebufferHandles(), firstFramebuffers) << "the same attachments find the cached framebuffer";
+
+    record(layeredView, AttachmentLoadOperation::Load, 2);
+    EXPECT_EQ(this->record().renderPasses.size(), 2u) << "another load operation is another render pass";
+    EXPECT_EQ(this->record().framebuffers.size(), 2u);
+
+    record(otherView, AttachmentLoadOperation::Clear, 2);
+    EXPECT_EQ(this->record().renderPasses.size(), 2u) << "a new view of the same format reuses the render pass";
+    EXPECT_EQ(this->record().framebuffers.size(), 3u);
+
+    record(layeredView, AttachmentLoadOperation::Clear, 1);
+    EXPECT_EQ(this->record().renderPasses.size(), 3u);
+    bool foundLayered = false;
+    for (const auto &[key, handle] : this->record().framebuffers)
+        foundLayered |= key.layers == 2;
+    EXPECT_TRUE(foundLayered) << "without multiview the framebuffer has the view's layers";
+}
+
+TEST_F(RenderPassTest, PassFailures)
+{
+    CommandRecorder recorder = device.createCommandRecorder();
+    {
+        TbGpuTest::LogCapture log;
+        ColorAttachment colour;
+        colour.view = Handle<TextureView_t>{ 9, 9 };
+        EXPECT_FALSE(recorder.beginRenderPass({ { colour } }).isValid());
+        EXPECT_TRUE(log.contains(spdlog::level::err, "Invalid texture view when creating render pass"));
+    }
+    {
+        TbGpuTest::LogCapture log;
+        CommandRecorderOptions options;
+        options.queue = Handle<Queue_t>{ 40, 1 };
+        EXPECT_FALSE(device.createCommandRecorder(options).isValid());
+        EXPECT_TRUE(log.contains(spdlog::level::err, "Cannot find requested queue for device"));
+    }
+    recorder.finish();
+}

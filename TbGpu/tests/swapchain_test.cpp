@@ -1,0 +1,321 @@
+#include "gpu_commands.h"
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+using namespace TbGpu;
+using TbGpuTest::colourAspect;
+using TbGpuTest::GpuTestRig;
+
+namespace {
+
+struct Rgb {
+    int r{ -1 }, g{ -1 }, b{ -1 };
+    bool operator==(const Rgb &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &stream, const Rgb &rgb)
+{
+    return stream << "(" << rgb.r << ", " << rgb.g << ", " << rgb.b << ")";
+}
+
+// One pixel of the whole screen as `import` captures it.
+Rgb screenPixel(int x, int y)
+{
+    const std::string shot = ::testing::TempDir() + "tbgpu_swapchain_shot.png";
+    if (std::system(("import -window root " + shot).c_str()) != 0)
+        return {};
+    const std::string command =
+            "convert " + shot + " -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) + " -depth 8 rgb:-";
+    FILE *pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return {};
+    unsigned char bytes[3]{};
+    const size_t read = fread(bytes, 1, 3, pipe);
+    pclose(pipe);
+    std::remove(shot.c_str());
+    return read == 3 ? Rgb{ bytes[0], bytes[1], bytes[2] } : Rgb{};
+}
+
+// The screen may show a present a moment after it returns: look a few times.
+Rgb waitForScreenPixel(int x, int y, const Rgb &expected)
+{
+    Rgb seen;
+    for (int attempt = 0; attempt < 20 && !(seen == expected); ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        seen = screenPixel(x, y);
+    }
+    return seen;
+}
+
+ColorClearValue colour(float r, float g, float b)
+{
+    ColorClearValue value;
+    value.float32[0] = r;
+    value.float32[1] = g;
+    value.float32[2] = b;
+    value.float32[3] = 1.0f;
+    return value;
+}
+
+} // namespace
+
+// A plain XCB window at the screen's origin (there is no window manager under the test display). These tests
+// take the display lock: they read the screen back.
+class SwapchainTest : public GpuTestRig
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no X display";
+        m_connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(m_connection))
+            GTEST_SKIP() << "cannot reach the X display";
+        GpuTestRig::SetUp();
+    }
+
+    void TearDown() override
+    {
+        if (!m_connection)
+            return;
+        GpuTestRig::TearDown();
+        for (xcb_window_t window : m_windows)
+            xcb_destroy_window(m_connection, window);
+        xcb_disconnect(m_connection);
+    }
+
+    SurfaceOptions openWindow(int16_t x, uint16_t width, uint16_t height)
+    {
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, x, 0, width, height, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        xcb_map_window(m_connection, window);
+        sync();
+        m_windows.push_back(window);
+        return { m_connection, window };
+    }
+
+    void resizeWindow(const SurfaceOptions &window, uint32_t width, uint32_t height)
+    {
+        const uint32_t values[] = { width, height };
+        xcb_configure_window(m_connection, window.window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+        sync();
+    }
+
+    // A round trip: the server has handled every request sent before it.
+    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+
+    SwapchainOptions swapchainOptions(const Surface &surface, const Handle<Swapchain_t> &old = {})
+    {
+        const SwapchainProperties properties = adapter->swapchainProperties(surface.handle());
+        SwapchainOptions options;
+        options.surface = surface.handle();
+        options.format = properties.formats.front().format;
+        for (const SurfaceFormat &format : properties.formats)
+            if (format.format == Format::B8G8R8A8_UNORM)
+                options.format = format.format;
+        options.minImageCount = std::max(2u, properties.capabilities.minImageCount);
+        options.imageExtent = properties.capabilities.currentExtent;
+        options.imageLayers = 1; // an X11 surface offers one array layer
+        options.imageUsageFlags = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferDstBit;
+        options.transform = properties.capabilities.currentTransform;
+        options.oldSwapchain = old;
+        return options;
+    }
+
+    // Acquires an image, clears it to a colour and presents it; returns the first result that is not Success.
+    PresentResult clearAndPresent(Swapchain &swapchain, const ColorClearValue &clear)
+    {
+        uint32_t imageIndex = 0;
+        const AcquireImageResult acquired = swapchain.getNextImageIndex(imageIndex, m_imageAvailable.handle());
+        if (acquired != AcquireImageResult::Success)
+            return acquired;
+        const Handle<Texture_t> image = swapchain.textures().at(imageIndex).handle();
+        CommandRecorder recorder = device.createCommandRecorder();
+        TextureMemoryBarrierOptions toClear;
+        toClear.srcStages = PipelineStageFlagBits::TopOfPipeBit;
+        toClear.dstStages = PipelineStageFlagBits::TransferBit;
+        toClear.dstMask = AccessFlagBits::TransferWriteBit;
+        toClear.newLayout = TextureLayout::TransferDstOptimal;
+        toClear.texture = image;
+        toClear.range = { colourAspect, 0, 1, 0, 1 };
+        recorder.textureMemoryBarrier(toClear);
+        recorder.clearColorTexture({ image, TextureLayout::TransferDstOptimal, clear, { toClear.range } });
+        TextureMemoryBarrierOptions toPresent = toClear;
+        toPresent.srcStages = PipelineStageFlagBits::TransferBit;
+        toPresent.srcMask = AccessFlagBits::TransferWriteBit;
+        toPresent.dstStages = PipelineStageFlagBits::BottomOfPipeBit;
+        toPresent.dstMask = {};
+        toPresent.oldLayout = TextureLayout::TransferDstOptimal;
+        toPresent.newLayout = TextureLayout::PresentSrc;
+        recorder.textureMemoryBarrier(toPresent);
+        CommandBuffer commands = recorder.finish();
+
+        Queue &queue = device.queues().at(0);
+        EXPECT_EQ(queue.submit({ { commands.handle() }, { m_imageAvailable.handle() }, { m_renderDone.handle() },
+                                 m_frameDone.handle() }),
+                  ResultCode::Success);
+        const PresentResult presented =
+                queue.present({ { m_renderDone.handle() }, { { swapchain.handle(), imageIndex } } });
+        EXPECT_EQ(m_frameDone.wait(), ResultCode::Success);
+        EXPECT_EQ(m_frameDone.reset(), ResultCode::Success);
+        return presented;
+    }
+
+    void makeSyncObjects()
+    {
+        m_imageAvailable = device.createGpuSemaphore();
+        m_renderDone = device.createGpuSemaphore();
+        m_frameDone = device.createFence();
+    }
+
+    void dropSyncObjects()
+    {
+        device.queues().at(0).waitUntilIdle();
+        m_imageAvailable = {};
+        m_renderDone = {};
+        m_frameDone = {};
+    }
+
+private:
+    xcb_connection_t *m_connection{ nullptr };
+    std::vector<xcb_window_t> m_windows;
+    GpuSemaphore m_imageAvailable;
+    GpuSemaphore m_renderDone;
+    Fence m_frameDone;
+};
+
+TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
+{
+    const SurfaceOptions window = openWindow(0, 320, 240);
+    Surface surface = instance.createSurface(window);
+    ASSERT_TRUE(surface.isValid());
+    ASSERT_TRUE(adapter->supportsPresentation(surface.handle(), device.queues().at(0).queueTypeIndex()));
+    makeSyncObjects();
+
+    Swapchain swapchain = device.createSwapchain(swapchainOptions(surface));
+    ASSERT_TRUE(swapchain.isValid());
+    ASSERT_GE(swapchain.textures().size(), 2u);
+    std::vector<Handle<Texture_t>> images;
+    for (const Texture &texture : swapchain.textures()) {
+        ASSERT_TRUE(texture.isValid());
+        images.push_back(texture.handle());
+        manager()->deleteTexture(texture.handle()); // a swapchain image stays with its swapchain
+        EXPECT_NE(manager()->getTexture(texture.handle()), nullptr);
+    }
+
+    EXPECT_EQ(clearAndPresent(swapchain, colour(1, 0, 1)), PresentResult::Success);
+    EXPECT_EQ(device.queues().at(0).lastPerSwapchainPresentResults(), std::vector<PresentResult>{ PresentResult::Success });
+    EXPECT_EQ(waitForScreenPixel(160, 120, { 255, 0, 255 }), (Rgb{ 255, 0, 255 }));
+
+    // After the window shrinks the swapchain no longer fits it. Drivers say so as out of date, or (X11 here) as
+    // suboptimal, which still presents and counts as Success; either way the surface's extent has moved away from
+    // the swapchain's, and the caller builds a new swapchain on top of the old.
+    resizeWindow(window, 200, 150);
+    const PresentResult afterResize = clearAndPresent(swapchain, colour(1, 0, 1));
+    EXPECT_TRUE(afterResize == PresentResult::Success || afterResize == PresentResult::OutOfDate);
+    const Extent2D surfaceExtent = adapter->swapchainProperties(surface.handle()).capabilities.currentExtent;
+    EXPECT_EQ(surfaceExtent, (Extent2D{ 200, 150 }));
+    const Extent3D swapchainExtent = manager()->getSwapchain(swapchain.handle())->extent;
+    ASSERT_TRUE(afterResize == PresentResult::OutOfDate || surfaceExtent.width != swapchainExtent.width ||
+                surfaceExtent.height != swapchainExtent.height);
+    dropSyncObjects(); // an acquire that failed may leave its semaphore in use; start the new chain afresh
+    makeSyncObjects();
+    Swapchain replacement = device.createSwapchain(swapchainOptions(surface, swapchain.handle()));
+    ASSERT_TRUE(replacement.isValid());
+    swapchain = std::move(replacement);
+    for (const Handle<Texture_t> &image : images)
+        EXPECT_EQ(manager()->getTexture(image), nullptr) << "the old images' textures went with their swapchain";
+    EXPECT_EQ(manager()->getSwapchain(swapchain.handle())->extent, (Extent3D{ 200, 150, 1 }));
+
+    EXPECT_EQ(clearAndPresent(swapchain, colour(0, 1, 0)), PresentResult::Success);
+    EXPECT_EQ(waitForScreenPixel(100, 75, { 0, 255, 0 }), (Rgb{ 0, 255, 0 }));
+    dropSyncObjects();
+}
+
+// Acquire and present results reduce to what a caller acts on: suboptimal, timeout and not-ready still deliver an
+// image and count as Success.
+TEST(PresentResultTest, VulkanResultsReduceToFiveOutcomes)
+{
+    const std::pair<VkResult, PresentResult> cases[] = {
+        { VK_SUCCESS, PresentResult::Success },
+        { VK_SUBOPTIMAL_KHR, PresentResult::Success },
+        { VK_TIMEOUT, PresentResult::Success },
+        { VK_NOT_READY, PresentResult::Success },
+        { VK_ERROR_OUT_OF_DATE_KHR, PresentResult::OutOfDate },
+        { VK_ERROR_SURFACE_LOST_KHR, PresentResult::SurfaceLost },
+        { VK_ERROR_FULL_SCREEN_EXCLUSIVE_MODE_LOST_EXT, PresentResult::SurfaceLost },
+        { VK_ERROR_DEVICE_LOST, PresentResult::DeviceLost },
+        { VK_ERROR_OUT_OF_HOST_MEMORY, PresentResult::OutOfMemory },
+        { VK_ERROR_OUT_OF_DEVICE_MEMORY, PresentResult::OutOfMemory },
+    };
+    for (const auto &[vkResult, expected] : cases)
+        EXPECT_EQ(vkResultToPresentResult(vkResult), expected) << vkResult;
+}
+
+TEST_F(SwapchainTest, OnePresentForTwoSwapchains)
+{
+    Surface left = instance.createSurface(openWindow(0, 160, 120));
+    Surface right = instance.createSurface(openWindow(400, 160, 120));
+    Swapchain leftChain = device.createSwapchain(swapchainOptions(left));
+    Swapchain rightChain = device.createSwapchain(swapchainOptions(right));
+    ASSERT_TRUE(leftChain.isValid() && rightChain.isValid());
+
+    GpuSemaphore leftAcquired = device.createGpuSemaphore();
+    GpuSemaphore rightAcquired = device.createGpuSemaphore();
+    GpuSemaphore cleared = device.createGpuSemaphore();
+    uint32_t leftIndex = 0;
+    uint32_t rightIndex = 0;
+    ASSERT_EQ(leftChain.getNextImageIndex(leftIndex, leftAcquired.handle()), AcquireImageResult::Success);
+    ASSERT_EQ(rightChain.getNextImageIndex(rightIndex, rightAcquired.handle()), AcquireImageResult::Success);
+
+    CommandRecorder recorder = device.createCommandRecorder();
+    const std::array<std::pair<Handle<Texture_t>, ColorClearValue>, 2> targets = {
+        std::pair{ leftChain.textures().at(leftIndex).handle(), colour(1, 1, 0) },
+        std::pair{ rightChain.textures().at(rightIndex).handle(), colour(0, 1, 1) },
+    };
+    for (const auto &[image, clear] : targets) {
+        TextureMemoryBarrierOptions barrier;
+        barrier.srcStages = PipelineStageFlagBits::TopOfPipeBit;
+        barrier.dstStages = PipelineStageFlagBits::TransferBit;
+        barrier.dstMask = AccessFlagBits::TransferWriteBit;
+        barrier.newLayout = TextureLayout::TransferDstOptimal;
+        barrier.texture = image;
+        barrier.range = { colourAspect, 0, 1, 0, 1 };
+        recorder.textureMemoryBarrier(barrier);
+        recorder.clearColorTexture({ image, TextureLayout::TransferDstOptimal, clear, { barrier.range } });
+        barrier.srcStages = PipelineStageFlagBits::TransferBit;
+        barrier.srcMask = AccessFlagBits::TransferWriteBit;
+        barrier.dstStages = PipelineStageFlagBits::BottomOfPipeBit;
+        barrier.dstMask = {};
+        barrier.oldLayout = TextureLayout::TransferDstOptimal;
+        barrier.newLayout = TextureLayout::PresentSrc;
+        recorder.textureMemoryBarrier(barrier);
+    }
+    CommandBuffer commands = recorder.finish();
+    Fence done = device.createFence();
+    Queue &queue = device.queues().at(0);
+    ASSERT_EQ(queue.submit({ { commands.handle() }, { leftAcquired.handle(), rightAcquired.handle() },
+                             { cleared.handle() }, done.handle() }),
+              ResultCode::Success);
+    EXPECT_EQ(queue.present({ { cleared.handle() },
+                              { { leftChain.handle(), leftIndex }, { Handle<Swapchain_t>{ 50, 1 }, 0 },
+                                { rightChain.handle(), rightIndex } } }),
+              PresentResult::Success);
+    EXPECT_EQ(queue.lastPerSwapchainPresentResults(),
+              (std::vector<PresentResult>{ PresentResult::Success, PresentResult::Success }))
+            << "a swapchain that names nothing is skipped";
+    EXPECT_EQ(done.wait(), ResultCode::Success);
+    EXPECT_EQ(waitForScreenPixel(80, 60, { 255, 255, 0 }), (Rgb{ 255, 255, 0 }));
+    EXPECT_EQ(waitForScreenPixel(480, 60, { 0, 255, 255 }), (Rgb{ 0, 255, 255 }));
+    queue.waitUntilIdle();
+}
