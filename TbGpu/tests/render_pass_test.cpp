@@ -321,3 +321,95 @@ TEST_F(RenderPassTest, PassFailures)
     }
     recorder.finish();
 }
+
+// Vertex and index buffers, indexed and indirect draws, push constants and scissors inside one pass: the left half
+// comes from an indexed quad, the lower right from an indirect draw and the upper right from an indexed indirect
+// draw, each clipped by its scissor and tinted by its push constant.
+TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
+{
+    constexpr uint32_t side = 32;
+    Texture target = device.createTexture({ TextureType::TextureType2D, colourFormat, { side, side, 1 }, 1, 1,
+                                            SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+                                            TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit });
+    TextureView targetView = target.createView();
+
+    // A quad over the left half, then a triangle covering the whole target.
+    const float vertices[] = { -1, -1, 0, -1, -1, 1, 0, 1, /* full */ -1, -1, 3, -1, -1, 3 };
+    const uint32_t indices[] = { 0, 1, 2, 2, 1, 3, /* full */ 4, 5, 6 };
+    const uint32_t indirect[] = { /* draw */ 3, 1, 4, 0, /* indexed draw */ 3, 1, 6, 0, 0 };
+    Buffer vertexBuffer = device.createBuffer({ sizeof(vertices), BufferUsageFlagBits::VertexBufferBit,
+                                                MemoryUsage::CpuToGpu }, vertices);
+    Buffer indexBuffer = device.createBuffer({ sizeof(indices), BufferUsageFlagBits::IndexBufferBit,
+                                               MemoryUsage::CpuToGpu }, indices);
+    Buffer indirectBuffer = device.createBuffer({ sizeof(indirect), BufferUsageFlagBits::IndirectBufferBit,
+                                                  MemoryUsage::CpuToGpu }, indirect);
+
+    const PushConstantRange tintRange{ 0, 16, ShaderStageFlagBits::VertexBit };
+    PipelineLayout layout = device.createPipelineLayout({ {}, { tintRange } });
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("tinted_vertices.vert.spv"));
+    ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.frag.spv"));
+    GraphicsPipelineOptions options;
+    options.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit },
+                             { fragment.handle(), ShaderStageFlagBits::FragmentBit } };
+    options.layout = layout.handle();
+    options.vertex = { { { 0, 8, VertexRate::Vertex } }, { { 0, 0, Format::R32G32_SFLOAT, 0 } } };
+    options.renderTargets = { { colourFormat } };
+    options.primitive.cullMode = CullModeFlagBits::None;
+    GraphicsPipeline pipeline = device.createGraphicsPipeline(options);
+    ASSERT_TRUE(pipeline.isValid());
+
+    Buffer readback = TbGpuTest::readbackBuffer(device, side * side * 4);
+    CommandRecorder recorder = device.createCommandRecorder();
+    ColorAttachment colour;
+    colour.view = targetView.handle();
+    colour.clearValue = clearColour(0, 0, 0, 1);
+    colour.finalLayout = TextureLayout::TransferSrcOptimal;
+    RenderPassCommandRecorder pass = recorder.beginRenderPass({ { colour } });
+    pass.setPipeline(pipeline.handle());
+    pass.setViewport({ 0, 0, float(side), float(side), 0, 1 });
+    pass.setVertexBuffer(0, vertexBuffer.handle());
+    pass.setIndexBuffer(indexBuffer.handle(), 0, IndexType::Uint32);
+    const float red[] = { 1, 0, 0, 1 };
+    pass.pushConstant(tintRange, red);
+    pass.drawIndexed(DrawIndexedCommand{ 6 });
+    const float blue[] = { 0, 0, 1, 1 };
+    pass.setScissor({ { int32_t(side / 2), int32_t(side / 2) }, { side / 2, side / 2 } });
+    pass.pushConstant(tintRange, blue);
+    pass.drawIndirect(DrawIndirectCommand{ indirectBuffer.handle(), 0, 1, 16 });
+    const float green[] = { 0, 1, 0, 1 };
+    pass.setScissor({ { int32_t(side / 2), 0 }, { side / 2, side / 2 } });
+    pass.pushConstant(tintRange, green);
+    pass.drawIndexedIndirect(std::vector<DrawIndirectCommand>{ { indirectBuffer.handle(), 16, 1, 20 } });
+    pass.end();
+    BufferTextureCopyRegion region;
+    region.textureExtent = { side, side, 1 };
+    TextureMemoryBarrierOptions toCopy;
+    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
+    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
+    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
+    toCopy.dstMask = AccessFlagBits::TransferReadBit;
+    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
+    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
+    toCopy.texture = target.handle();
+    toCopy.range = { colourAspect, 0, 1, 0, 1 };
+    recorder.textureMemoryBarrier(toCopy);
+    recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    TbGpuTest::transferToHostBarrier(recorder, readback);
+    TbGpuTest::submitAndWait(device, recorder.finish());
+
+    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, side * side * 4);
+    struct Probe {
+        uint32_t x, y;
+        Pixel expected;
+    };
+    const Probe probes[] = {
+        { 0, 0, { 255, 0, 0, 255 } },   { 15, 31, { 255, 0, 0, 255 } }, { 16, 16, { 0, 0, 255, 255 } },
+        { 31, 31, { 0, 0, 255, 255 } }, { 16, 15, { 0, 255, 0, 255 } }, { 31, 0, { 0, 255, 0, 255 } },
+    };
+    for (const Probe &probe : probes) {
+        const uint8_t *p = &bytes[(probe.y * side + probe.x) * 4];
+        EXPECT_EQ((std::array<uint8_t, 4>{ p[0], p[1], p[2], p[3] }),
+                  (std::array<uint8_t, 4>{ probe.expected.r, probe.expected.g, probe.expected.b, probe.expected.a }))
+                << probe.x << "," << probe.y;
+    }
+}
