@@ -1,6 +1,7 @@
 #include "fake_resource_manager.h"
 #include "log_capture.h"
 
+#include <TbGpu/device.h>
 #include <TbGpu/instance.h>
 
 #include <gtest/gtest.h>
@@ -164,4 +165,39 @@ TEST(FrontObjectTest, DeviceQueuesCopyTheirDescriptionsAndDeleteNothing)
     }
     EXPECT_EQ(api.manager.deletions["device"], 2);
     EXPECT_EQ(api.manager.deletions["queue"], 0) << "no front object removes queues";
+}
+
+// The device's children share one ownership rule: moving onto an object deletes what it held, moved-from and
+// default objects delete nothing, and invalid objects answer with empty results.
+TEST(FrontObjectTest, DeviceChildrenDeleteTheirHandleOnce)
+{
+    FakeGraphicsApi api;
+    const Handle<Device_t> device{ 0, 1 };
+    {
+        Fence first(&api, device, Handle<Fence_t>{ 0, 1 });
+        Fence second(&api, device, Handle<Fence_t>{ 1, 1 });
+        first = std::move(second);
+        EXPECT_EQ(api.manager.deletions["Fence"], 1) << "the target's fence goes first";
+        EXPECT_FALSE(second.isValid());
+        EXPECT_EQ(first.handle(), (Handle<Fence_t>{ 1, 1 }));
+        Fence third(std::move(first));
+        EXPECT_FALSE(first.isValid());
+        EXPECT_EQ(first.status(), FenceStatus::Error) << "a moved-from fence has nothing to ask";
+    }
+    EXPECT_EQ(api.manager.deletions["Fence"], 2);
+    {
+        CommandRecorder recorder(&api, device, Handle<CommandRecorder_t>{ 0, 1 }, CommandBufferLevel::Secondary);
+        EXPECT_EQ(recorder.level(), CommandBufferLevel::Secondary);
+        EXPECT_FALSE(recorder.finish().isValid()) << "no record, no command buffer";
+        EXPECT_FALSE(recorder.beginRenderPass({}).isValid());
+        Swapchain swapchain(&api, device, Handle<Swapchain_t>{ 0, 1 });
+        EXPECT_TRUE(swapchain.textures().empty());
+        uint32_t index = 0;
+        EXPECT_EQ(swapchain.getNextImageIndex(index), AcquireImageResult::DeviceLost);
+        GpuSemaphore semaphore;
+        EXPECT_TRUE(std::holds_alternative<std::monostate>(semaphore.externalSemaphoreHandle()));
+    }
+    EXPECT_EQ(api.manager.deletions["CommandRecorder"], 1);
+    EXPECT_EQ(api.manager.deletions["Swapchain"], 1);
+    EXPECT_EQ(api.manager.deletions["GpuSemaphore"], 0);
 }
