@@ -196,7 +196,9 @@ Handle<Device_t> VulkanResourceManager::createDevice(const Handle<Adapter_t> &ad
     if (result != VK_SUCCESS)
         throw std::runtime_error("Failed to create a logical device: " + vulkanResultToString(result));
 
-    return m_devices.insert(VulkanDevice(device, this, adapterHandle, std::move(enabled), true));
+    VulkanDevice record(device, this, adapterHandle, std::move(enabled), true);
+    record.sampleRateShadingEnabled = requested.sampleRateShading;
+    return m_devices.insert(std::move(record));
 }
 
 void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)

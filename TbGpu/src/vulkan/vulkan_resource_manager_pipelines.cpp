@@ -408,7 +408,10 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
     const MultisampleOptions &multisample = options.multisample;
     VkPipelineMultisampleStateCreateInfo multisampling{ VK_STRUCTURE_TYPE_PIPELINE_MULTISAMPLE_STATE_CREATE_INFO };
     multisampling.rasterizationSamples = sampleCountFlagBitsToVkSampleFlagBits(multisample.samples);
-    multisampling.sampleShadingEnable = multisample.samples != SampleCountFlagBits::Samples1Bit ? VK_TRUE : VK_FALSE;
+    // Per-sample shading needs the device feature; without it a multisampled pipeline shades per pixel.
+    multisampling.sampleShadingEnable =
+            multisample.samples != SampleCountFlagBits::Samples1Bit && device->sampleRateShadingEnabled ? VK_TRUE
+                                                                                                       : VK_FALSE;
     multisampling.minSampleShading = 1.0f;
     multisampling.pSampleMask = multisample.sampleMasks.empty() ? nullptr : multisample.sampleMasks.data();
     multisampling.alphaToCoverageEnable = multisample.alphaToCoverageEnabled ? VK_TRUE : VK_FALSE;

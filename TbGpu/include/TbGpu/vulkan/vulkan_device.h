@@ -47,6 +47,7 @@ struct VulkanDevice : public ApiDevice {
     PFN_vkGetSemaphoreFdKHR vkGetSemaphoreFdKHR{ nullptr }; // null unless VK_KHR_external_semaphore_fd is on
     PFN_vkGetMemoryFdKHR vkGetMemoryFdKHR{ nullptr }; // null unless VK_KHR_external_memory_fd is on
     bool isOwned{ true };
+    bool sampleRateShadingEnabled{ false }; // multisampled pipelines shade per sample only where it is on
     std::vector<std::string> enabledExtensions;
 };
 
