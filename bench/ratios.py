@@ -30,18 +30,22 @@ def nanoseconds(bench):
     return bench["real_time"] * scale
 
 
+def counters(bench):
+    """The benchmark's own per-item figures (for example ns_per_transform), if it reports any."""
+    shown = [f"{key} {value:.2f}" for key, value in bench.items() if "_per_" in key and isinstance(value, (int, float))]
+    return ("   [" + ", ".join(shown) + "]") if shown else ""
+
+
 def main(paths):
     for group, entries in load(paths).items():
         items = list(entries.items())
         subject_name, subject = items[0]
         print(f"{group}:")
-        print(f"  {subject_name:<40} {nanoseconds(subject):12.2f} ns")
+        print(f"  {subject_name:<40} {nanoseconds(subject):12.2f} ns{counters(subject)}")
         for name, bench in items[1:]:
             ratio = nanoseconds(bench) / nanoseconds(subject)
-            print(f"  {name:<40} {nanoseconds(bench):12.2f} ns   {ratio:6.2f}x the time of {subject_name}")
-        for key, value in subject.items():
-            if key.startswith("ns_per") or key.endswith("_per_transform"):
-                print(f"  {subject_name} {key}: {value:.2f}")
+            print(f"  {name:<40} {nanoseconds(bench):12.2f} ns   {ratio:6.2f}x the time of {subject_name}"
+                  f"{counters(bench)}")
 
 
 if __name__ == "__main__":
