@@ -321,6 +321,13 @@ Handle<RenderPass_t> VulkanResourceManager::createRenderPass(const Handle<Device
         }
     }
 
+    return insertRenderPass(deviceHandle, device->device, attachments, subpass, viewCount);
+}
+
+Handle<RenderPass_t> VulkanResourceManager::insertRenderPass(const Handle<Device_t> &deviceHandle, VkDevice device,
+                                                             const std::vector<VkAttachmentDescription2> &attachments,
+                                                             VkSubpassDescription2 &subpass, uint32_t viewCount)
+{
     const uint32_t viewMask = viewCount > 1 ? (1u << viewCount) - 1 : 0;
     subpass.viewMask = viewMask;
     VkRenderPassCreateInfo2 createInfo{ VK_STRUCTURE_TYPE_RENDER_PASS_CREATE_INFO_2 };
@@ -333,7 +340,7 @@ Handle<RenderPass_t> VulkanResourceManager::createRenderPass(const Handle<Device
         createInfo.pCorrelatedViewMasks = &viewMask;
     }
     VkRenderPass renderPass = VK_NULL_HANDLE;
-    const VkResult result = vkCreateRenderPass2(device->device, &createInfo, nullptr, &renderPass);
+    const VkResult result = vkCreateRenderPass2(device, &createInfo, nullptr, &renderPass);
     if (result != VK_SUCCESS) {
         TBGPU_LOG_ERROR("Error when creating render pass: {}", static_cast<int>(result));
         return {};

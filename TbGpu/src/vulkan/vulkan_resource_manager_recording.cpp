@@ -211,28 +211,7 @@ Handle<RenderPass_t> VulkanResourceManager::createRecordingRenderPass(const Hand
         }
     }
 
-    const uint32_t viewMask = options.viewCount > 1 ? (1u << options.viewCount) - 1 : 0;
-    subpass.viewMask = viewMask;
-    VkRenderPassCreateInfo2 createInfo{ VK_STRUCTURE_TYPE_RENDER_PASS_CREATE_INFO_2 };
-    createInfo.attachmentCount = static_cast<uint32_t>(attachments.size());
-    createInfo.pAttachments = attachments.data();
-    createInfo.subpassCount = 1;
-    createInfo.pSubpasses = &subpass;
-    if (viewMask != 0) {
-        createInfo.correlatedViewMaskCount = 1;
-        createInfo.pCorrelatedViewMasks = &viewMask;
-    }
-    VkRenderPass renderPass = VK_NULL_HANDLE;
-    const VkResult result = vkCreateRenderPass2(device->device, &createInfo, nullptr, &renderPass);
-    if (result != VK_SUCCESS) {
-        TBGPU_LOG_ERROR("Error when creating render pass: {}", static_cast<int>(result));
-        return {};
-    }
-    VulkanRenderPass record;
-    record.renderPass = renderPass;
-    record.vulkanResourceManager = this;
-    record.deviceHandle = deviceHandle;
-    return m_renderPasses.insert(record);
+    return insertRenderPass(deviceHandle, device->device, attachments, subpass, options.viewCount);
 }
 
 Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device,

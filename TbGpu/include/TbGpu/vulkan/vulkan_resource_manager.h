@@ -219,6 +219,10 @@ private:
     VkDescriptorPool createDescriptorPool(VkDevice device);
     Handle<RenderPass_t> createRecordingRenderPass(const Handle<Device_t> &device,
                                                    const RenderPassCommandRecorderOptions &options);
+    // Creates a one-subpass render pass (with a view mask for more than one view) and stores its record.
+    Handle<RenderPass_t> insertRenderPass(const Handle<Device_t> &deviceHandle, VkDevice device,
+                                          const std::vector<VkAttachmentDescription2> &attachments,
+                                          VkSubpassDescription2 &subpass, uint32_t viewCount);
     Handle<Framebuffer_t> createFramebuffer(VkDevice device, const RenderPassCommandRecorderOptions &options,
                                             const FramebufferKey &key);
 
