@@ -1,5 +1,6 @@
 #include "camera_control.h"
 #include "orvane_gui_application.h"
+#include "frame_counter.h"
 #include "orvane_update_event.h"
 
 #include <TbFoundation/UpdateEvent.h>
@@ -40,21 +41,6 @@ int argc = 1;
 char programName[] = "tavisher";
 char* argv[] = {programName, nullptr};
 
-// Stands in for the aspect engine on the foundation queue: one frame per Update, and it asks for the next
-// while handling the current one.
-class FrameCounter : public TbFoundation::EventReceiver
-{
-public:
-    void event(TbFoundation::EventReceiver* target, TbFoundation::Event* e) override
-    {
-        if (target != this || e->type() != TbFoundation::Event::Update)
-            return;
-        ++frames;
-        TbFoundation::CoreApplication::postEvent(this, std::make_unique<TbFoundation::UpdateEvent>());
-    }
-
-    int frames = 0;
-};
 
 // Counts the pump events Qt delivers to the application.
 class UpdateCounter : public QObject

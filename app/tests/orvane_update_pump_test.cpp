@@ -1,3 +1,4 @@
+#include "frame_counter.h"
 #include "orvane_update_event.h"
 
 #include <TbFoundation/CoreApplication.h>
@@ -11,21 +12,6 @@
 
 namespace {
 
-// Stands in for the aspect engine: each Update it receives is one frame, and it asks for the next one
-// while handling the current one.
-class FrameCounter : public TbFoundation::EventReceiver
-{
-public:
-    void event(TbFoundation::EventReceiver* target, TbFoundation::Event* e) override
-    {
-        if (target != this || e->type() != TbFoundation::Event::Update)
-            return;
-        ++frames;
-        TbFoundation::CoreApplication::postEvent(this, std::make_unique<TbFoundation::UpdateEvent>());
-    }
-
-    int frames = 0;
-};
 
 // A Qt object whose event handler is the application's pump, draining a real foundation queue.
 class PumpedObject : public QObject
