@@ -132,6 +132,28 @@ protected:
         return options;
     }
 
+    // Records a clear of a swapchain image to `clear`, leaving it ready to present.
+    static void recordClearForPresent(CommandRecorder &recorder, const Handle<Texture_t> &image,
+                                      const ColorClearValue &clear)
+    {
+        TextureMemoryBarrierOptions barrier;
+        barrier.srcStages = PipelineStageFlagBits::TopOfPipeBit;
+        barrier.dstStages = PipelineStageFlagBits::TransferBit;
+        barrier.dstMask = AccessFlagBits::TransferWriteBit;
+        barrier.newLayout = TextureLayout::TransferDstOptimal;
+        barrier.texture = image;
+        barrier.range = { colourAspect, 0, 1, 0, 1 };
+        recorder.textureMemoryBarrier(barrier);
+        recorder.clearColorTexture({ image, TextureLayout::TransferDstOptimal, clear, { barrier.range } });
+        barrier.srcStages = PipelineStageFlagBits::TransferBit;
+        barrier.srcMask = AccessFlagBits::TransferWriteBit;
+        barrier.dstStages = PipelineStageFlagBits::BottomOfPipeBit;
+        barrier.dstMask = {};
+        barrier.oldLayout = TextureLayout::TransferDstOptimal;
+        barrier.newLayout = TextureLayout::PresentSrc;
+        recorder.textureMemoryBarrier(barrier);
+    }
+
     // Acquires an image, clears it to a colour and presents it; returns the first result that is not Success.
     PresentResult clearAndPresent(Swapchain &swapchain, const ColorClearValue &clear)
     {
@@ -141,23 +163,7 @@ protected:
             return acquired;
         const Handle<Texture_t> image = swapchain.textures().at(imageIndex).handle();
         CommandRecorder recorder = device.createCommandRecorder();
-        TextureMemoryBarrierOptions toClear;
-        toClear.srcStages = PipelineStageFlagBits::TopOfPipeBit;
-        toClear.dstStages = PipelineStageFlagBits::TransferBit;
-        toClear.dstMask = AccessFlagBits::TransferWriteBit;
-        toClear.newLayout = TextureLayout::TransferDstOptimal;
-        toClear.texture = image;
-        toClear.range = { colourAspect, 0, 1, 0, 1 };
-        recorder.textureMemoryBarrier(toClear);
-        recorder.clearColorTexture({ image, TextureLayout::TransferDstOptimal, clear, { toClear.range } });
-        TextureMemoryBarrierOptions toPresent = toClear;
-        toPresent.srcStages = PipelineStageFlagBits::TransferBit;
-        toPresent.srcMask = AccessFlagBits::TransferWriteBit;
-        toPresent.dstStages = PipelineStageFlagBits::BottomOfPipeBit;
-        toPresent.dstMask = {};
-        toPresent.oldLayout = TextureLayout::TransferDstOptimal;
-        toPresent.newLayout = TextureLayout::PresentSrc;
-        recorder.textureMemoryBarrier(toPresent);
+        recordClearForPresent(recorder, image, clear);
         CommandBuffer commands = recorder.finish();
 
         Queue &queue = device.queues().at(0);
@@ -283,24 +289,8 @@ TEST_F(SwapchainTest, OnePresentForTwoSwapchains)
         std::pair{ leftChain.textures().at(leftIndex).handle(), colour(1, 1, 0) },
         std::pair{ rightChain.textures().at(rightIndex).handle(), colour(0, 1, 1) },
     };
-    for (const auto &[image, clear] : targets) {
-        TextureMemoryBarrierOptions barrier;
-        barrier.srcStages = PipelineStageFlagBits::TopOfPipeBit;
-        barrier.dstStages = PipelineStageFlagBits::TransferBit;
-        barrier.dstMask = AccessFlagBits::TransferWriteBit;
-        barrier.newLayout = TextureLayout::TransferDstOptimal;
-        barrier.texture = image;
-        barrier.range = { colourAspect, 0, 1, 0, 1 };
-        recorder.textureMemoryBarrier(barrier);
-        recorder.clearColorTexture({ image, TextureLayout::TransferDstOptimal, clear, { barrier.range } });
-        barrier.srcStages = PipelineStageFlagBits::TransferBit;
-        barrier.srcMask = AccessFlagBits::TransferWriteBit;
-        barrier.dstStages = PipelineStageFlagBits::BottomOfPipeBit;
-        barrier.dstMask = {};
-        barrier.oldLayout = TextureLayout::TransferDstOptimal;
-        barrier.newLayout = TextureLayout::PresentSrc;
-        recorder.textureMemoryBarrier(barrier);
-    }
+    for (const auto &[image, clear] : targets)
+        recordClearForPresent(recorder, image, clear);
     CommandBuffer commands = recorder.finish();
     Fence done = device.createFence();
     Queue &queue = device.queues().at(0);
