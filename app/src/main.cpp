@@ -8,7 +8,7 @@ int main(int argc, char** argv)
 {
     qputenv("QT3D_RENDERER", "opengl");
     try {
-        OrvaneGuiApplication application(argc, argv);
+        ovi::OrvaneGuiApplication application(argc, argv);
         return QApplication::exec();
     } catch (const std::exception&) {
         // The failure was already reported on Qt's critical log where it happened.

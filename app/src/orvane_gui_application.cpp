@@ -10,13 +10,15 @@
 #include <QStyleFactory>
 #include <QWindow>
 
+namespace ovi {
+
 namespace {
 
 // Queues the first pump event before anything else exists; it is delivered once exec() runs. Returns the tag
 // that engages the engine bundle right after.
 std::in_place_t postFirstUpdate(QObject& application)
 {
-    ovi::postOrvaneUpdate(application);
+    postOrvaneUpdate(application);
     return std::in_place;
 }
 
@@ -32,32 +34,32 @@ OrvaneGuiApplication::OrvaneGuiApplication(int& argc, char** argv)
 {
     QCoreApplication::instance()->installEventFilter(&destructionWatcher);
 
-    ovi::registerAppResources();
+    registerAppResources();
     QCoreApplication::setApplicationName(QString::fromLatin1(applicationName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(applicationVersion));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    QGuiApplication::setWindowIcon(QIcon(ovi::applicationIconResource()));
-    QApplication::setPalette(ovi::darkPalette());
+    QGuiApplication::setWindowIcon(QIcon(applicationIconResource()));
+    QApplication::setPalette(darkPalette());
 
-    ovi::CameraControl* panel = window.cameraControl();
+    CameraControl* panel = window.cameraControl();
     QWindow* vulkanWindow = &impl->vulkanWindow;
     connect(&destructionWatcher, &WindowDestructionWatcher::OnClose, this, [this] { shutDown(); });
     connect(&destructionWatcher, &WindowDestructionWatcher::OnScroll, this,
-            [this](QWheelEvent* e) { ovi::zoomWithWheel(camera, *e); });
-    connect(panel, &ovi::CameraControl::OnClose, this,
+            [this](QWheelEvent* e) { zoomWithWheel(camera, *e); });
+    connect(panel, &CameraControl::OnClose, this,
             [this] { QCoreApplication::postEvent(&window, new QCloseEvent, Qt::NormalEventPriority); });
     connect(&destructionWatcher, &WindowDestructionWatcher::OnMouseEvent, this,
-            [this](QMouseEvent* e) { ovi::orbitWithMouse(camera, orbitDrag, *e); });
+            [this](QMouseEvent* e) { orbitWithMouse(camera, orbitDrag, *e); });
     const auto followWindowSize = [this, vulkanWindow] {
         camera.SetViewportSize(vulkanWindow->width(), vulkanWindow->height());
     };
     connect(vulkanWindow, &QWindow::widthChanged, this, followWindowSize);
     connect(vulkanWindow, &QWindow::heightChanged, this, followWindowSize);
-    connect(panel, &ovi::CameraControl::OnFocusPlaneChanged, this, [this](float value) {
+    connect(panel, &CameraControl::OnFocusPlaneChanged, this, [this](float value) {
         camera.focusPlane = value;
         camera.UpdateViewMatrices();
     });
-    connect(panel, &ovi::CameraControl::OnEyeDisparityChanged, this, [this](float value) {
+    connect(panel, &CameraControl::OnEyeDisparityChanged, this, [this](float value) {
         camera.eyeDisparity = value;
         camera.UpdateViewMatrices();
     });
@@ -82,7 +84,7 @@ OrvaneGuiApplication::~OrvaneGuiApplication()
 
 bool OrvaneGuiApplication::event(QEvent* e)
 {
-    ovi::pumpOrvaneUpdate(*this, *e, [this] { guiApplication.processEvents(0); });
+    pumpOrvaneUpdate(*this, *e, [this] { guiApplication.processEvents(0); });
     return QApplication::event(e);
 }
 
@@ -92,3 +94,5 @@ void OrvaneGuiApplication::shutDown()
         impl.reset();
     QCoreApplication::quit();
 }
+
+} // namespace ovi

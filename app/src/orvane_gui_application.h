@@ -12,6 +12,8 @@
 
 #include <optional>
 
+namespace ovi {
+
 // The viewer's application object: it owns every top-level object of the program, gives the process its
 // identity and look, wires input to the camera and keeps the engine running by pumping the foundation's
 // event queue from inside Qt's loop (one OrvaneUpdateEvent queued at any time, one drain per delivery).
@@ -29,8 +31,8 @@ public:
     // The frame pump; every event then goes on to QApplication::event.
     bool event(QEvent* e) override;
 
-    ovi::Window& mainWindow() { return window; }
-    ovi::OrbitalStereoCamera& stereoCamera() { return camera; }
+    Window& mainWindow() { return window; }
+    OrbitalStereoCamera& stereoCamera() { return camera; }
     TbGui::GuiApplication& foundation() { return guiApplication; }
     // False once the main window has closed and the engine bundle is gone.
     bool hasEngine() const { return impl.has_value(); }
@@ -40,10 +42,12 @@ private:
     void shutDown();
 
     TbGui::GuiApplication guiApplication;
-    std::optional<ovi::OrvaneImpl> impl;
-    ovi::Window window;
+    std::optional<OrvaneImpl> impl;
+    Window window;
     WindowDestructionWatcher destructionWatcher;
-    ovi::OrbitalStereoCamera camera;
+    OrbitalStereoCamera camera;
     // lastMousePosition, dragging and firstMove of the orbit drag.
-    ovi::OrbitDragState orbitDrag;
+    OrbitDragState orbitDrag;
 };
+
+} // namespace ovi

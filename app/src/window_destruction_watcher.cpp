@@ -8,7 +8,9 @@
 #include <QWheelEvent>
 #include <QWindow>
 
-WindowDestructionWatcher::WindowDestructionWatcher(ovi::Window* window)
+namespace ovi {
+
+WindowDestructionWatcher::WindowDestructionWatcher(Window* window)
     : window(window)
 {
 }
@@ -49,3 +51,5 @@ bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
     }
     return QObject::eventFilter(watched, event);
 }
+
+} // namespace ovi

@@ -6,8 +6,8 @@ class QMouseEvent;
 class QWheelEvent;
 
 namespace ovi {
+
 class Window;
-}
 
 // The application-wide event filter: it re-emits mouse and wheel input of the Vulkan window, switches the
 // main window to full screen on Alt+Return and back on Escape, and announces the main window's close once.
@@ -17,7 +17,7 @@ class WindowDestructionWatcher : public QObject
     Q_OBJECT
 
 public:
-    explicit WindowDestructionWatcher(ovi::Window* window);
+    explicit WindowDestructionWatcher(Window* window);
     ~WindowDestructionWatcher() override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,5 +31,7 @@ Q_SIGNALS:
     void OnScroll(QWheelEvent* event);
 
 private:
-    ovi::Window* window = nullptr;
+    Window* window = nullptr;
 };
+
+} // namespace ovi

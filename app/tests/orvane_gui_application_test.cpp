@@ -59,7 +59,7 @@ class Application : public ::testing::Test
 {
 protected:
     Application()
-        : app(std::make_unique<OrvaneGuiApplication>(argc, argv))
+        : app(std::make_unique<ovi::OrvaneGuiApplication>(argc, argv))
     {
         app->installEventFilter(&updates);
     }
@@ -84,7 +84,7 @@ protected:
     }
 
     UpdateCounter updates;
-    std::unique_ptr<OrvaneGuiApplication> app;
+    std::unique_ptr<ovi::OrvaneGuiApplication> app;
 };
 
 TEST_F(Application, HasItsIdentityLookAndWindow)

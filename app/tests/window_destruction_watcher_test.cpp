@@ -60,7 +60,7 @@ protected:
 
     QWindow* vulkanWindow; // owned by the window's container
     ovi::Window window;
-    WindowDestructionWatcher watcher;
+    ovi::WindowDestructionWatcher watcher;
 };
 
 TEST(Window, FramesTheVulkanWindowAndTheCameraDock)
@@ -92,8 +92,8 @@ TEST(Window, FramesTheVulkanWindowAndTheCameraDock)
 
 TEST_F(WatchedWindow, ForwardsMouseInputOfTheVulkanWindowOnly)
 {
-    QSignalSpy mice(&watcher, &WindowDestructionWatcher::OnMouseEvent);
-    QSignalSpy wheels(&watcher, &WindowDestructionWatcher::OnScroll);
+    QSignalSpy mice(&watcher, &ovi::WindowDestructionWatcher::OnMouseEvent);
+    QSignalSpy wheels(&watcher, &ovi::WindowDestructionWatcher::OnScroll);
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease})
         sendMouse(vulkanWindow, type);
     EXPECT_EQ(mice.count(), 3);
@@ -131,7 +131,7 @@ TEST_F(WatchedWindow, AltReturnGoesFullScreenAndEscapeComesBack)
 
 TEST_F(WatchedWindow, AnnouncesTheMainWindowsCloseOnce)
 {
-    QSignalSpy closes(&watcher, &WindowDestructionWatcher::OnClose);
+    QSignalSpy closes(&watcher, &ovi::WindowDestructionWatcher::OnClose);
     sendClose(window.cameraDock());
     sendClose(window.cameraControl());
     sendClose(vulkanWindow);
@@ -142,7 +142,7 @@ TEST_F(WatchedWindow, AnnouncesTheMainWindowsCloseOnce)
     EXPECT_EQ(closes.count(), 1);
 
     // After the close it has left the application: nothing else is forwarded either.
-    QSignalSpy mice(&watcher, &WindowDestructionWatcher::OnMouseEvent);
+    QSignalSpy mice(&watcher, &ovi::WindowDestructionWatcher::OnMouseEvent);
     sendMouse(vulkanWindow, QEvent::MouseButtonPress);
     EXPECT_EQ(mice.count(), 0);
 }
