@@ -9,9 +9,9 @@ namespace ovi {
 
 class Window;
 
-// The application-wide event filter: it re-emits mouse and wheel input of the Vulkan window, switches the
-// main window to full screen on Alt+Return and back on Escape, and announces the main window's close once.
-// It never consumes an event.
+// The application-wide event filter, and with it the application-wide shortcut filter despite its name.
+// It re-emits mouse and wheel input of the Vulkan window, switches the main window to full screen on
+// Alt+Return and back on Escape, and announces the main window's close once. It never consumes an event.
 class WindowDestructionWatcher : public QObject
 {
     Q_OBJECT
