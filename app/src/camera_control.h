@@ -18,10 +18,6 @@ public:
     explicit CameraControl(QWidget* parent = nullptr);
     ~CameraControl() override;
 
-    // The style every panel button carries: a grey 2 px rounded frame, red 4 px while hovered and not
-    // pressed, yellow 4 px while pressed.
-    static const QString& buttonStyleSheet();
-
 Q_SIGNALS:
     void OnEyeDisparityChanged(float value);
     void OnFocusPlaneChanged(float value);

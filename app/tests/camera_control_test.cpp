@@ -2,6 +2,7 @@
 #include "camera_control.h"
 #include "value_button.h"
 
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -46,18 +47,44 @@ TEST(CameraControl, HasSixStyledSquareIconButtons)
         EXPECT_TRUE(b->isFlat());
         EXPECT_TRUE(b->text().isEmpty());
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
-        EXPECT_EQ(b->styleSheet(), ovi::CameraControl::buttonStyleSheet());
     }
-    EXPECT_EQ(ovi::CameraControl::buttonStyleSheet(),
-              QStringLiteral("QPushButton {\n                border: 2px solid #8f8f91;\n                border-radius: "
-                             "20px;\n                min-width: 128px;\n                min-height: 128px;\n       "
-                             "     }\n            QPushButton:hover:!pressed {\n                border: 4px solid "
-                             "#ff0000;\n            }\n            QPushButton:pressed {\n                border: "
-                             "4px solid #ffff00;\n            }\n        "));
     const auto valueButtons = panel.findChildren<ovi::ValueButton*>();
     ASSERT_EQ(valueButtons.size(), 2);
     EXPECT_EQ(button(panel, "eyeDisparityButton")->findChild<QLabel*>()->text(), QStringLiteral("0.06"));
     EXPECT_EQ(button(panel, "focusPlaneButton")->findChild<QLabel*>()->text(), QStringLiteral("5.00"));
+}
+
+// The colour of a button's frame, as drawn, `inset` pixels in from the middle of its left edge.
+QColor frameColour(QPushButton& button, int inset)
+{
+    const QImage image = button.grab().toImage();
+    return image.pixelColor(inset, image.height() / 2);
+}
+
+TEST(CameraControl, ButtonFramesShowHoverAndPress)
+{
+    ovi::CameraControl panel;
+    panel.resize(168, 1200);
+    panel.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+    const QColor grey(0x8f, 0x8f, 0x91);
+    for (QPushButton* b : panel.findChildren<QPushButton*>()) {
+        const std::string name = b->objectName().toStdString();
+        EXPECT_EQ(frameColour(*b, 0), grey) << name;
+        EXPECT_EQ(frameColour(*b, 1), grey) << name;
+        EXPECT_NE(frameColour(*b, 2), grey) << name << ": the resting frame is 2 pixels wide";
+        // Rounded: the corner itself lies outside the frame.
+        EXPECT_NE(b->grab().toImage().pixelColor(0, 0), grey) << name;
+
+        QTest::mouseMove(b, {64, 64});
+        EXPECT_TRUE(b->underMouse()) << name;
+        EXPECT_EQ(frameColour(*b, 3), QColor(Qt::red)) << name << " hovered";
+        b->setDown(true);
+        EXPECT_EQ(frameColour(*b, 3), QColor(Qt::yellow)) << name << " pressed";
+        b->setDown(false);
+        QTest::mouseMove(&panel, {5, 5});
+        EXPECT_EQ(frameColour(*b, 0), grey) << name << " left alone";
+    }
 }
 
 TEST(CameraControl, ClicksBecomeThePanelsSignals)

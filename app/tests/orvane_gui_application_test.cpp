@@ -1,4 +1,5 @@
 #include "camera_control.h"
+#include "dark_palette.h"
 #include "orvane_gui_application.h"
 #include "frame_counter.h"
 #include "orvane_update_event.h"
@@ -93,8 +94,8 @@ TEST_F(Application, HasItsIdentityLookAndWindow)
     EXPECT_EQ(QCoreApplication::applicationVersion(), QStringLiteral("0.1.0"));
     EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-    EXPECT_EQ(QApplication::palette().color(QPalette::Window), QColor(53, 53, 53));
-    EXPECT_EQ(QApplication::palette().color(QPalette::Highlight), QColor(42, 130, 218));
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Highlight})
+        EXPECT_EQ(QApplication::palette().color(role), ovi::darkPalette().color(role)) << "role " << int(role);
 
     EXPECT_TRUE(app->hasEngine());
     EXPECT_TRUE(app->mainWindow().isVisible());

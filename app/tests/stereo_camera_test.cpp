@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 
 #include <glm/geometric.hpp>
+#include <glm/matrix.hpp>
 #include <glm/vec4.hpp>
 
 #include <gtest/gtest.h>
@@ -22,10 +23,32 @@ void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected, float 
             EXPECT_NEAR(actual[c][r], expected[c][r], within) << "m[" << c << "][" << r << "]";
 }
 
-// View-space x of a point in both eyes.
-std::pair<float, float> eyeX(const ovi::StereoCamera& camera, const glm::vec3& point)
+// Where a world point appears on the screen of the eye with this view: normalised device x and y.
+glm::vec2 onScreen(const ovi::StereoCamera& camera, const glm::mat4& view, const glm::vec3& point)
 {
-    return {(camera.leftView * glm::vec4(point, 1.0f)).x, (camera.rightView * glm::vec4(point, 1.0f)).x};
+    const glm::vec4 clip = camera.projection * view * glm::vec4(point, 1.0f);
+    return glm::vec2(clip) / clip.w;
+}
+
+// How far right the left eye sees a point compared with the right eye, on the screen: positive for points
+// that seem in front of the screen, negative for those behind it.
+float disparity(const ovi::StereoCamera& camera, const glm::vec3& point)
+{
+    return onScreen(camera, camera.leftView, point).x - onScreen(camera, camera.rightView, point).x;
+}
+
+// The world position of the eye with this view: the point the view takes to the origin.
+glm::vec3 eyePosition(const glm::mat4& view)
+{
+    return glm::vec3(glm::inverse(view) * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
+}
+
+// Turns the camera to look somewhere off the axes, so that no coordinate is special.
+void lookObliquely(ovi::OrbitalStereoCamera& camera)
+{
+    camera.phi = 0.7f;
+    camera.theta = 1.1f;
+    camera.UpdatePosition();
 }
 
 TEST(StereoCamera, StartsWithTheDefaults)
@@ -42,41 +65,61 @@ TEST(StereoCamera, StartsWithTheDefaults)
     EXPECT_STREQ(camera.metaObject()->className(), "ovi::StereoCamera");
 }
 
-TEST(StereoCamera, ShearsTheEyesByHalfTheDisparityOverTheFocusPlane)
-{
-    ovi::StereoCamera camera;
-    EXPECT_NEAR(camera.leftView[2][0], 0.003f, 1e-7f);
-    EXPECT_NEAR(camera.rightView[2][0], -0.003f, 1e-7f);
-    // The eyes sit half the disparity to either side of the centre.
-    EXPECT_NEAR(camera.leftView[3][0], 0.03f, 1e-7f);
-    EXPECT_NEAR(camera.rightView[3][0], -0.03f, 1e-7f);
-}
-
-TEST(StereoCamera, PointOnTheAxisAtTheFocusPlaneHasZeroParallax)
+TEST(StereoCamera, ConvergesOnTheFocusPlane)
 {
     ovi::OrbitalStereoCamera camera;
-    camera.phi = 0.7f;
-    camera.theta = 1.1f;
-    camera.UpdatePosition();
-    const glm::vec3 onAxis = camera.position + camera.forward * camera.focusPlane;
-    const auto [left, right] = eyeX(camera, onAxis);
-    EXPECT_NEAR(left, 0.0f, 1e-4f);
-    EXPECT_NEAR(right, 0.0f, 1e-4f);
-    // Nearer points are crossed: the left eye sees them to the right of the right eye's image.
-    const auto [nearLeft, nearRight] = eyeX(camera, camera.position + camera.forward * 2.0f);
-    EXPECT_GT(nearLeft, nearRight);
+    lookObliquely(camera);
+    const glm::vec3 right = glm::normalize(glm::cross(camera.forward, camera.up));
+    const glm::vec3 above = glm::cross(right, camera.forward);
+    const auto ahead = [&](float distance, float across, float up) {
+        return camera.position + distance * camera.forward + across * right + up * above;
+    };
+    // Anywhere on the focus plane both eyes see a point at the same place.
+    for (const glm::vec3 point : {ahead(camera.focusPlane, 0, 0), ahead(camera.focusPlane, 2, -1),
+                                  ahead(camera.focusPlane, -3, 1.5f)}) {
+        const glm::vec2 left = onScreen(camera, camera.leftView, point);
+        const glm::vec2 rightEye = onScreen(camera, camera.rightView, point);
+        EXPECT_NEAR(left.x, rightEye.x, 1e-5f);
+        EXPECT_NEAR(left.y, rightEye.y, 1e-5f);
+    }
+    for (const float across : {0.0f, 1.0f}) {
+        EXPECT_GT(disparity(camera, ahead(2.0f, across, 0)), 0.0f) << "nearer, " << across << " across";
+        EXPECT_LT(disparity(camera, ahead(100.0f, across, 0)), 0.0f) << "farther, " << across << " across";
+    }
 }
 
-TEST(StereoCamera, WithoutShearTheEyesArePlainLookAtsOfTheShiftedEyes)
+TEST(StereoCamera, TheEyesSitTheDisparityApartEitherSideOfTheCentre)
 {
-    ovi::StereoCamera camera;
+    for (const bool shear : {true, false}) {
+        ovi::OrbitalStereoCamera camera;
+        lookObliquely(camera);
+        camera.shearEnabled = shear;
+        camera.UpdateViewMatrices();
+        const glm::vec3 left = eyePosition(camera.leftView);
+        const glm::vec3 right = eyePosition(camera.rightView);
+        EXPECT_NEAR(glm::length(eyePosition(camera.centerView) - camera.position), 0.0f, 1e-4f) << shear;
+        EXPECT_NEAR(glm::length((left + right) / 2.0f - camera.position), 0.0f, 1e-4f) << shear;
+        EXPECT_NEAR(glm::distance(left, right), camera.eyeDisparity, 1e-4f) << shear;
+        // Side by side across the view, the right eye on the right.
+        EXPECT_NEAR(glm::dot(right - left, camera.forward), 0.0f, 1e-4f) << shear;
+        EXPECT_GT((camera.centerView * glm::vec4(right, 1.0f)).x, 0.0f) << shear;
+    }
+}
+
+TEST(StereoCamera, WithoutShearTheEyesLookParallel)
+{
+    ovi::OrbitalStereoCamera camera;
+    lookObliquely(camera);
     camera.shearEnabled = false;
     camera.UpdateViewMatrices();
-    EXPECT_EQ(camera.leftView[2][0], 0.0f);
-    EXPECT_EQ(camera.rightView[2][0], 0.0f);
-    const glm::vec3 offset(0.03f, 0.0f, 0.0f);
-    expectMatrixNear(camera.leftView, ovi::lookAt(-offset, -offset + camera.forward, camera.up));
-    expectMatrixNear(camera.rightView, ovi::lookAt(offset, offset + camera.forward, camera.up));
+    // Every point, near or far, is seen the same distance apart by the two eyes: they converge nowhere, and
+    // everything seems in front of the screen.
+    for (const float distance : {2.0f, camera.focusPlane, 100.0f}) {
+        const glm::vec4 point(camera.position + distance * camera.forward, 1.0f);
+        EXPECT_NEAR((camera.leftView * point).x - (camera.rightView * point).x, camera.eyeDisparity, 1e-4f)
+            << distance;
+        EXPECT_GT(disparity(camera, glm::vec3(point)), 0.0f) << distance;
+    }
 }
 
 TEST(StereoCamera, ZeroDisparityGivesThreeEqualViews)
@@ -107,7 +150,7 @@ TEST(StereoCamera, ViewportSizeSetsTheAspectRatio)
     QSignalSpy projections(&camera, &ovi::StereoCamera::OnProjectionChanged);
     camera.SetViewportSize(1920, 1080);
     EXPECT_FLOAT_EQ(camera.aspectRatio, 1.7777778f);
-    EXPECT_NEAR(camera.projection[0][0], 1.3579952f, 1e-4f);
+    expectMatrixNear(camera.projection, ovi::perspectiveProjection(camera.aspectRatio, 0.1f, 1000.0f));
     EXPECT_EQ(projections.count(), 1);
 }
 
@@ -168,7 +211,10 @@ TEST(OrbitalStereoCamera, AnOrbitUpdateAnnouncesTwiceAndTheSecondCarriesTheFinal
     QObject::connect(&camera, &ovi::StereoCamera::OnViewChanged, [&] { seen.push_back(camera.centerView); });
     camera.UpdatePosition();
     ASSERT_EQ(seen.size(), 2u);
-    expectMatrixNear(seen[1], ovi::lookAt(camera.position, camera.target, camera.up), 1e-4f);
+    expectMatrixNear(seen[1], camera.centerView, 0.0f);
+    // The final view looks at the target.
+    const glm::vec4 target = camera.centerView * glm::vec4(camera.target, 1.0f);
+    EXPECT_NEAR(glm::length(glm::vec3(target) - glm::vec3(0.0f, 0.0f, -camera.radius)), 0.0f, 1e-4f);
 }
 
 TEST(OrbitalStereoCamera, OnTheTargetKeepsTheOldDirectionAndAnnouncesOnce)
