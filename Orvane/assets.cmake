@@ -1,5 +1,5 @@
 # Assets: the CPU-side resources the scene refers to. The DDS reader turns DirectDraw Surface files into
-# texel data with Vulkan format numbers for the texture code.
+# texel data in TbGpu formats for the texture code.
 target_sources(Orvane PRIVATE
   src/assets/DdsImage.cpp)
 

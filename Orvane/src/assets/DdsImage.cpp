@@ -11,6 +11,8 @@ namespace Orvane {
 
 namespace {
 
+using TbGpu::Format;
+
 // File layout: "DDS " magic, a 124-byte header (with a 32-byte pixel format inside), an optional
 // 20-byte DX10 header when the pixel format's FourCC is "DX10", then the texel data.
 constexpr uint32_t kMagic = 0x20534444; // "DDS "
@@ -60,34 +62,6 @@ constexpr uint32_t fourCC(char a, char b, char c, char d)
     return uint32_t(uint8_t(a)) | uint32_t(uint8_t(b)) << 8 | uint32_t(uint8_t(c)) << 16 | uint32_t(uint8_t(d)) << 24;
 }
 
-// VkFormat values used here.
-enum VkFormatValue : uint32_t {
-    kR8Unorm = 9,
-    kR8G8Unorm = 16,
-    kR8G8B8A8Unorm = 37,
-    kR8G8B8A8Srgb = 43,
-    kB8G8R8A8Unorm = 44,
-    kB8G8R8A8Srgb = 50,
-    kR16Sfloat = 76,
-    kR16G16B16A16Sfloat = 97,
-    kR32Sfloat = 100,
-    kR32G32B32A32Sfloat = 109,
-    kBc1RgbaUnorm = 133,
-    kBc1RgbaSrgb = 134,
-    kBc2Unorm = 135,
-    kBc2Srgb = 136,
-    kBc3Unorm = 137,
-    kBc3Srgb = 138,
-    kBc4Unorm = 139,
-    kBc4Snorm = 140,
-    kBc5Unorm = 141,
-    kBc5Snorm = 142,
-    kBc6hUfloat = 143,
-    kBc6hSfloat = 144,
-    kBc7Unorm = 145,
-    kBc7Srgb = 146,
-};
-
 // How the file's texels become the image's texels.
 enum class Conversion {
     Copy,         // bytes are used as they are
@@ -96,7 +70,7 @@ enum class Conversion {
 };
 
 struct FormatInfo {
-    uint32_t vkFormat = 0;
+    Format format = Format::UNDEFINED;
     uint32_t blockBytes = 0;      // bytes per 4x4 block (compressed) or per texel in the image
     bool compressed = false;
     uint32_t sourceBlockBytes = 0; // bytes per texel in the file when it differs (conversion)
@@ -105,39 +79,40 @@ struct FormatInfo {
     uint32_t fileBlockBytes() const { return sourceBlockBytes ? sourceBlockBytes : blockBytes; }
 };
 
-constexpr FormatInfo plain(uint32_t vk, uint32_t bytes) { return { vk, bytes, false, 0, Conversion::Copy }; }
-constexpr FormatInfo blocks(uint32_t vk, uint32_t bytes) { return { vk, bytes, true, 0, Conversion::Copy }; }
+constexpr FormatInfo plain(Format format, uint32_t bytes) { return { format, bytes, false, 0, Conversion::Copy }; }
+constexpr FormatInfo blocks(Format format, uint32_t bytes) { return { format, bytes, true, 0, Conversion::Copy }; }
 
 struct DxgiEntry {
     uint32_t dxgi;
     FormatInfo info;
 };
 
+// The comments give the DXGI names of the codes.
 constexpr std::array kDxgiFormats{
-    DxgiEntry{ 2, plain(kR32G32B32A32Sfloat, 16) },  // R32G32B32A32_FLOAT
-    DxgiEntry{ 10, plain(kR16G16B16A16Sfloat, 8) },  // R16G16B16A16_FLOAT
-    DxgiEntry{ 28, plain(kR8G8B8A8Unorm, 4) },       // R8G8B8A8_UNORM
-    DxgiEntry{ 29, plain(kR8G8B8A8Srgb, 4) },        // R8G8B8A8_UNORM_SRGB
-    DxgiEntry{ 41, plain(kR32Sfloat, 4) },           // R32_FLOAT
-    DxgiEntry{ 49, plain(kR8G8Unorm, 2) },           // R8G8_UNORM
-    DxgiEntry{ 54, plain(kR16Sfloat, 2) },           // R16_FLOAT
-    DxgiEntry{ 61, plain(kR8Unorm, 1) },             // R8_UNORM
-    DxgiEntry{ 71, blocks(kBc1RgbaUnorm, 8) },       // BC1_UNORM
-    DxgiEntry{ 72, blocks(kBc1RgbaSrgb, 8) },        // BC1_UNORM_SRGB
-    DxgiEntry{ 74, blocks(kBc2Unorm, 16) },          // BC2_UNORM
-    DxgiEntry{ 75, blocks(kBc2Srgb, 16) },           // BC2_UNORM_SRGB
-    DxgiEntry{ 77, blocks(kBc3Unorm, 16) },          // BC3_UNORM
-    DxgiEntry{ 78, blocks(kBc3Srgb, 16) },           // BC3_UNORM_SRGB
-    DxgiEntry{ 80, blocks(kBc4Unorm, 8) },           // BC4_UNORM
-    DxgiEntry{ 81, blocks(kBc4Snorm, 8) },           // BC4_SNORM
-    DxgiEntry{ 83, blocks(kBc5Unorm, 16) },          // BC5_UNORM
-    DxgiEntry{ 84, blocks(kBc5Snorm, 16) },          // BC5_SNORM
-    DxgiEntry{ 87, plain(kB8G8R8A8Unorm, 4) },       // B8G8R8A8_UNORM
-    DxgiEntry{ 91, plain(kB8G8R8A8Srgb, 4) },        // B8G8R8A8_UNORM_SRGB
-    DxgiEntry{ 95, blocks(kBc6hUfloat, 16) },        // BC6H_UF16
-    DxgiEntry{ 96, blocks(kBc6hSfloat, 16) },        // BC6H_SF16
-    DxgiEntry{ 98, blocks(kBc7Unorm, 16) },          // BC7_UNORM
-    DxgiEntry{ 99, blocks(kBc7Srgb, 16) },           // BC7_UNORM_SRGB
+    DxgiEntry{ 2, plain(Format::R32G32B32A32_SFLOAT, 16) },      // R32G32B32A32_FLOAT
+    DxgiEntry{ 10, plain(Format::R16G16B16A16_SFLOAT, 8) },      // R16G16B16A16_FLOAT
+    DxgiEntry{ 28, plain(Format::R8G8B8A8_UNORM, 4) },           // R8G8B8A8_UNORM
+    DxgiEntry{ 29, plain(Format::R8G8B8A8_SRGB, 4) },            // R8G8B8A8_UNORM_SRGB
+    DxgiEntry{ 41, plain(Format::R32_SFLOAT, 4) },               // R32_FLOAT
+    DxgiEntry{ 49, plain(Format::R8G8_UNORM, 2) },               // R8G8_UNORM
+    DxgiEntry{ 54, plain(Format::R16_SFLOAT, 2) },               // R16_FLOAT
+    DxgiEntry{ 61, plain(Format::R8_UNORM, 1) },                 // R8_UNORM
+    DxgiEntry{ 71, blocks(Format::BC1_RGBA_UNORM_BLOCK, 8) },    // BC1_UNORM
+    DxgiEntry{ 72, blocks(Format::BC1_RGBA_SRGB_BLOCK, 8) },     // BC1_UNORM_SRGB
+    DxgiEntry{ 74, blocks(Format::BC2_UNORM_BLOCK, 16) },        // BC2_UNORM
+    DxgiEntry{ 75, blocks(Format::BC2_SRGB_BLOCK, 16) },         // BC2_UNORM_SRGB
+    DxgiEntry{ 77, blocks(Format::BC3_UNORM_BLOCK, 16) },        // BC3_UNORM
+    DxgiEntry{ 78, blocks(Format::BC3_SRGB_BLOCK, 16) },         // BC3_UNORM_SRGB
+    DxgiEntry{ 80, blocks(Format::BC4_UNORM_BLOCK, 8) },         // BC4_UNORM
+    DxgiEntry{ 81, blocks(Format::BC4_SNORM_BLOCK, 8) },         // BC4_SNORM
+    DxgiEntry{ 83, blocks(Format::BC5_UNORM_BLOCK, 16) },        // BC5_UNORM
+    DxgiEntry{ 84, blocks(Format::BC5_SNORM_BLOCK, 16) },        // BC5_SNORM
+    DxgiEntry{ 87, plain(Format::B8G8R8A8_UNORM, 4) },           // B8G8R8A8_UNORM
+    DxgiEntry{ 91, plain(Format::B8G8R8A8_SRGB, 4) },            // B8G8R8A8_UNORM_SRGB
+    DxgiEntry{ 95, blocks(Format::BC6H_UFLOAT_BLOCK, 16) },      // BC6H_UF16
+    DxgiEntry{ 96, blocks(Format::BC6H_SFLOAT_BLOCK, 16) },      // BC6H_SF16
+    DxgiEntry{ 98, blocks(Format::BC7_UNORM_BLOCK, 16) },        // BC7_UNORM
+    DxgiEntry{ 99, blocks(Format::BC7_SRGB_BLOCK, 16) },         // BC7_UNORM_SRGB
 };
 
 struct FourCCEntry {
@@ -146,17 +121,36 @@ struct FourCCEntry {
 };
 
 constexpr std::array kFourCCFormats{
-    FourCCEntry{ fourCC('D', 'X', 'T', '1'), blocks(kBc1RgbaUnorm, 8) },
-    FourCCEntry{ fourCC('D', 'X', 'T', '3'), blocks(kBc2Unorm, 16) },
-    FourCCEntry{ fourCC('D', 'X', 'T', '5'), blocks(kBc3Unorm, 16) },
-    FourCCEntry{ fourCC('A', 'T', 'I', '1'), blocks(kBc4Unorm, 8) },
-    FourCCEntry{ fourCC('B', 'C', '4', 'U'), blocks(kBc4Unorm, 8) },
-    FourCCEntry{ fourCC('B', 'C', '4', 'S'), blocks(kBc4Snorm, 8) },
-    FourCCEntry{ fourCC('A', 'T', 'I', '2'), blocks(kBc5Unorm, 16) },
-    FourCCEntry{ fourCC('B', 'C', '5', 'U'), blocks(kBc5Unorm, 16) },
-    FourCCEntry{ fourCC('B', 'C', '5', 'S'), blocks(kBc5Snorm, 16) },
-    FourCCEntry{ 113, plain(kR16G16B16A16Sfloat, 8) },  // D3DFMT_A16B16G16R16F
-    FourCCEntry{ 116, plain(kR32G32B32A32Sfloat, 16) }, // D3DFMT_A32B32G32R32F
+    FourCCEntry{ fourCC('D', 'X', 'T', '1'), blocks(Format::BC1_RGBA_UNORM_BLOCK, 8) },
+    FourCCEntry{ fourCC('D', 'X', 'T', '3'), blocks(Format::BC2_UNORM_BLOCK, 16) },
+    FourCCEntry{ fourCC('D', 'X', 'T', '5'), blocks(Format::BC3_UNORM_BLOCK, 16) },
+    FourCCEntry{ fourCC('A', 'T', 'I', '1'), blocks(Format::BC4_UNORM_BLOCK, 8) },
+    FourCCEntry{ fourCC('B', 'C', '4', 'U'), blocks(Format::BC4_UNORM_BLOCK, 8) },
+    FourCCEntry{ fourCC('B', 'C', '4', 'S'), blocks(Format::BC4_SNORM_BLOCK, 8) },
+    FourCCEntry{ fourCC('A', 'T', 'I', '2'), blocks(Format::BC5_UNORM_BLOCK, 16) },
+    FourCCEntry{ fourCC('B', 'C', '5', 'U'), blocks(Format::BC5_UNORM_BLOCK, 16) },
+    FourCCEntry{ fourCC('B', 'C', '5', 'S'), blocks(Format::BC5_SNORM_BLOCK, 16) },
+    FourCCEntry{ 113, plain(Format::R16G16B16A16_SFLOAT, 8) },  // D3DFMT_A16B16G16R16F
+    FourCCEntry{ 116, plain(Format::R32G32B32A32_SFLOAT, 16) }, // D3DFMT_A32B32G32R32F
+};
+
+// What the headers describe: the texel format and the shape of the texture, before any of it is checked.
+struct Header {
+    FormatInfo texelFormat;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t depth = 1;
+    uint32_t layers = 1;
+    uint32_t faces = 1;
+    uint32_t mipLevels = 1;
+    uint64_t dataOffset = kMagicSize + kHeaderSize;
+};
+
+// Where the subresources lie in the image, and how many bytes they take in the file and in the image.
+struct Layout {
+    std::vector<DdsSubresource> subresources;
+    uint64_t fileBytes = 0;
+    uint64_t imageBytes = 0;
 };
 
 uint32_t readU32(std::span<const uint8_t> bytes, uint64_t offset)
@@ -181,8 +175,6 @@ std::string describeFourCC(uint32_t code)
     return "'" + text + "'";
 }
 
-DdsReadResult failure(std::string reason) { return { std::nullopt, std::move(reason) }; }
-
 // The texel format of a legacy header (no DX10 extension), or an error text.
 std::optional<FormatInfo> legacyFormat(std::span<const uint8_t> bytes, std::string &error)
 {
@@ -205,17 +197,17 @@ std::optional<FormatInfo> legacyFormat(std::span<const uint8_t> bytes, std::stri
     if (flags & kPfRgb) {
         const bool rgbOrder = r == 0xFF && g == 0xFF00 && b == 0xFF0000;
         const bool bgrOrder = r == 0xFF0000 && g == 0xFF00 && b == 0xFF;
+        const Format rgba = rgbOrder ? Format::R8G8B8A8_UNORM : Format::B8G8R8A8_UNORM;
         if ((rgbOrder || bgrOrder) && bitCount == 32) {
-            const uint32_t vk = rgbOrder ? kR8G8B8A8Unorm : kB8G8R8A8Unorm;
             if ((flags & kPfAlphaPixels) && a == 0xFF000000)
-                return plain(vk, 4);
+                return plain(rgba, 4);
             if (a == 0 || a == 0xFF000000)
-                return FormatInfo{ vk, 4, false, 0, Conversion::OpaqueAlpha32 };
+                return FormatInfo{ rgba, 4, false, 0, Conversion::OpaqueAlpha32 };
         }
         if ((rgbOrder || bgrOrder) && bitCount == 24)
-            return FormatInfo{ rgbOrder ? kR8G8B8A8Unorm : kB8G8R8A8Unorm, 4, false, 3, Conversion::ExpandRgb24 };
+            return FormatInfo{ rgba, 4, false, 3, Conversion::ExpandRgb24 };
     } else if ((flags & kPfLuminance) && bitCount == 8 && r == 0xFF) {
-        return plain(kR8Unorm, 1);
+        return plain(Format::R8_UNORM, 1);
     }
 
     error = "unsupported pixel format (flags " + std::to_string(flags) + ", " + std::to_string(bitCount) +
@@ -247,6 +239,184 @@ void convertTexels(Conversion conversion, const uint8_t *source, uint8_t *destin
     }
 }
 
+// Reads the legacy header's description of the texture.
+std::optional<Header> parseLegacyHeader(std::span<const uint8_t> bytes, std::string &error)
+{
+    std::optional<FormatInfo> format = legacyFormat(bytes, error);
+    if (!format)
+        return std::nullopt;
+    Header header{ *format, readU32(bytes, kOffWidth), readU32(bytes, kOffHeight) };
+    const uint32_t caps2 = readU32(bytes, kOffCaps2);
+    if (caps2 & kCaps2Cubemap) {
+        if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces) {
+            error = "partial cube maps are not supported";
+            return std::nullopt;
+        }
+        header.faces = 6;
+    }
+    if ((caps2 & kCaps2Volume) && (readU32(bytes, kOffFlags) & kFlagDepth)) {
+        if (header.faces != 1) {
+            error = "a volume texture cannot be a cube map";
+            return std::nullopt;
+        }
+        header.depth = readU32(bytes, kOffDepth);
+    }
+    return header;
+}
+
+// Reads the DX10 extension's description of the texture; the legacy header still gives the extent.
+std::optional<Header> parseDx10Header(std::span<const uint8_t> bytes, std::string &error)
+{
+    if (bytes.size() < kOffDx10 + kDx10HeaderSize) {
+        error = "file too short for the DX10 header";
+        return std::nullopt;
+    }
+    const uint32_t dxgi = readU32(bytes, kOffDx10);
+    const uint32_t dimension = readU32(bytes, kOffDx10 + 4);
+    const uint32_t misc = readU32(bytes, kOffDx10 + 8);
+    const auto entry = std::find_if(kDxgiFormats.begin(), kDxgiFormats.end(),
+                                    [dxgi](const DxgiEntry &candidate) { return candidate.dxgi == dxgi; });
+    if (entry == kDxgiFormats.end()) {
+        error = "unsupported DXGI format " + std::to_string(dxgi);
+        return std::nullopt;
+    }
+    Header header{ entry->info, readU32(bytes, kOffWidth), readU32(bytes, kOffHeight) };
+    header.layers = readU32(bytes, kOffDx10 + 12);
+    header.dataOffset += kDx10HeaderSize;
+
+    if (dimension == kDx10Dimension1D) {
+        header.height = 1;
+    } else if (dimension == kDx10Dimension3D) {
+        header.depth = readU32(bytes, kOffDepth);
+        if (misc & kDx10MiscTextureCube) {
+            error = "a volume texture cannot be a cube map";
+            return std::nullopt;
+        }
+        if (header.layers != 1) {
+            error = "volume texture arrays are not supported";
+            return std::nullopt;
+        }
+    } else if (dimension != kDx10Dimension2D) {
+        error = "unsupported resource dimension " + std::to_string(dimension);
+        return std::nullopt;
+    }
+    if (misc & kDx10MiscTextureCube)
+        header.faces = 6;
+    return header;
+}
+
+// Checks the fixed part of the file and reads whichever header describes the texture.
+std::optional<Header> parseHeader(std::span<const uint8_t> bytes, std::string &error)
+{
+    if (bytes.empty())
+        error = "file is empty";
+    else if (bytes.size() < kMagicSize || readU32(bytes, 0) != kMagic)
+        error = "not a DDS file (missing \"DDS \" magic)";
+    else if (bytes.size() < kMagicSize + kHeaderSize)
+        error = "file too short for the DDS header";
+    else if (readU32(bytes, kOffHeaderSize) != kHeaderSize)
+        error = "invalid header size " + std::to_string(readU32(bytes, kOffHeaderSize));
+    else if (readU32(bytes, kOffPfSize) != kPixelFormatSize)
+        error = "invalid pixel format size " + std::to_string(readU32(bytes, kOffPfSize));
+    if (!error.empty())
+        return std::nullopt;
+
+    const bool hasDx10 =
+        (readU32(bytes, kOffPfFlags) & kPfFourCC) && readU32(bytes, kOffPfFourCC) == fourCC('D', 'X', '1', '0');
+    std::optional<Header> header = hasDx10 ? parseDx10Header(bytes, error) : parseLegacyHeader(bytes, error);
+    // Some writers leave the mip count at 0 for a single level.
+    if (header)
+        header->mipLevels = std::max<uint32_t>(1u, readU32(bytes, kOffMipCount));
+    return header;
+}
+
+std::string extentText(const Header &header)
+{
+    return std::to_string(header.width) + "x" + std::to_string(header.height) + "x" + std::to_string(header.depth);
+}
+
+// Rejects shapes no texture has, and any so large that the size arithmetic could get near overflowing.
+bool validate(const Header &header, std::string &error)
+{
+    const uint32_t largest = std::max({ header.width, header.height, header.depth });
+    uint32_t fullChain = 1;
+    for (uint32_t extent = largest; extent > 1; extent >>= 1)
+        ++fullChain;
+
+    if (header.width == 0 || header.height == 0 || header.depth == 0)
+        error = "zero extent " + extentText(header);
+    else if (largest > kMaxDimension)
+        error = "extent " + extentText(header) + " exceeds the limit of " + std::to_string(kMaxDimension);
+    else if (header.layers == 0 || header.layers > kMaxArrayLayers)
+        error = "invalid array size " + std::to_string(header.layers);
+    else if (header.faces == 6 && header.width != header.height)
+        error = "cube map faces are not square";
+    else if (header.mipLevels > fullChain)
+        error = "mip count " + std::to_string(header.mipLevels) + " exceeds the " + std::to_string(fullChain) +
+                " levels of the extent";
+    return error.empty();
+}
+
+// Sizes every subresource and checks that the file holds them all, before anything is allocated for the
+// texels. Every face of every layer holds one mip chain of the same sizes.
+std::optional<Layout> layOutSubresources(const Header &header, uint64_t availableBytes, std::string &error)
+{
+    const FormatInfo &format = header.texelFormat;
+    std::vector<DdsSubresource> chain;
+    uint64_t chainFileBytes = 0;
+    for (uint32_t level = 0; level < header.mipLevels; ++level) {
+        DdsSubresource sub{ 0, 0, level, levelExtent(header.width, level), levelExtent(header.height, level),
+                            levelExtent(header.depth, level) };
+        uint64_t fileSize = 0;
+        if (!levelBytes(format, format.blockBytes, sub.width, sub.height, sub.depth, sub.size) ||
+            !levelBytes(format, format.fileBlockBytes(), sub.width, sub.height, sub.depth, fileSize) ||
+            !checkedAdd(chainFileBytes, fileSize, chainFileBytes)) {
+            error = "texture size overflows";
+            return std::nullopt;
+        }
+        chain.push_back(sub);
+    }
+
+    Layout layout;
+    const uint64_t chains = uint64_t(header.layers) * header.faces;
+    if (!checkedMul(chainFileBytes, chains, layout.fileBytes)) {
+        error = "texture size overflows";
+        return std::nullopt;
+    }
+    if (layout.fileBytes > availableBytes) {
+        error = "pixel data truncated: " + std::to_string(layout.fileBytes) + " bytes expected, " +
+                std::to_string(availableBytes) + " present";
+        return std::nullopt;
+    }
+
+    // An image is at most 4/3 of its file's texels, which are in memory: its offsets cannot overflow.
+    layout.subresources.reserve(std::size_t(chains) * header.mipLevels);
+    for (uint32_t layer = 0; layer < header.layers; ++layer) {
+        for (uint32_t face = 0; face < header.faces; ++face) {
+            for (DdsSubresource sub : chain) {
+                sub.layer = layer;
+                sub.face = face;
+                sub.offset = layout.imageBytes;
+                layout.imageBytes += sub.size;
+                layout.subresources.push_back(sub);
+            }
+        }
+    }
+    return layout;
+}
+
+// The image's texels from the file's, converted where the format asks for it.
+std::vector<uint8_t> copyTexels(const FormatInfo &format, const uint8_t *source, const Layout &layout)
+{
+    if (format.conversion == Conversion::Copy)
+        return std::vector<uint8_t>(source, source + layout.fileBytes);
+    std::vector<uint8_t> texels(layout.imageBytes);
+    convertTexels(format.conversion, source, texels.data(), layout.imageBytes / 4);
+    return texels;
+}
+
+DdsReadResult failure(std::string reason) { return { std::nullopt, std::move(reason) }; }
+
 } // namespace
 
 const DdsSubresource &DdsImage::subresource(uint32_t layer, uint32_t face, uint32_t level) const
@@ -256,146 +426,24 @@ const DdsSubresource &DdsImage::subresource(uint32_t layer, uint32_t face, uint3
 
 DdsReadResult readDdsImage(std::span<const uint8_t> bytes)
 {
-    if (bytes.empty())
-        return failure("file is empty");
-    if (bytes.size() < kMagicSize || readU32(bytes, 0) != kMagic)
-        return failure("not a DDS file (missing \"DDS \" magic)");
-    if (bytes.size() < kMagicSize + kHeaderSize)
-        return failure("file too short for the DDS header");
-    if (readU32(bytes, kOffHeaderSize) != kHeaderSize)
-        return failure("invalid header size " + std::to_string(readU32(bytes, kOffHeaderSize)));
-    if (readU32(bytes, kOffPfSize) != kPixelFormatSize)
-        return failure("invalid pixel format size " + std::to_string(readU32(bytes, kOffPfSize)));
-
-    const uint32_t headerFlags = readU32(bytes, kOffFlags);
-    const uint32_t caps2 = readU32(bytes, kOffCaps2);
-    uint32_t width = readU32(bytes, kOffWidth);
-    uint32_t height = readU32(bytes, kOffHeight);
-    uint32_t depth = 1;
-    uint32_t layers = 1;
-    uint32_t faces = 1;
-    uint64_t dataOffset = kMagicSize + kHeaderSize;
-
-    std::optional<FormatInfo> format;
     std::string error;
-    const bool hasDx10 =
-        (readU32(bytes, kOffPfFlags) & kPfFourCC) && readU32(bytes, kOffPfFourCC) == fourCC('D', 'X', '1', '0');
-    if (hasDx10) {
-        if (bytes.size() < kOffDx10 + kDx10HeaderSize)
-            return failure("file too short for the DX10 header");
-        const uint32_t dxgi = readU32(bytes, kOffDx10);
-        const uint32_t dimension = readU32(bytes, kOffDx10 + 4);
-        const uint32_t misc = readU32(bytes, kOffDx10 + 8);
-        layers = readU32(bytes, kOffDx10 + 12);
-        dataOffset += kDx10HeaderSize;
-
-        for (const DxgiEntry &entry : kDxgiFormats)
-            if (entry.dxgi == dxgi)
-                format = entry.info;
-        if (!format)
-            return failure("unsupported DXGI format " + std::to_string(dxgi));
-
-        if (dimension == kDx10Dimension1D) {
-            height = 1;
-        } else if (dimension == kDx10Dimension3D) {
-            depth = readU32(bytes, kOffDepth);
-            if (misc & kDx10MiscTextureCube)
-                return failure("a volume texture cannot be a cube map");
-            if (layers != 1)
-                return failure("volume texture arrays are not supported");
-        } else if (dimension != kDx10Dimension2D) {
-            return failure("unsupported resource dimension " + std::to_string(dimension));
-        }
-        if (misc & kDx10MiscTextureCube)
-            faces = 6;
-    } else {
-        format = legacyFormat(bytes, error);
-        if (!format)
-            return failure(error);
-        if (caps2 & kCaps2Cubemap) {
-            if ((caps2 & kCaps2AllFaces) != kCaps2AllFaces)
-                return failure("partial cube maps are not supported");
-            faces = 6;
-        }
-        if ((caps2 & kCaps2Volume) && (headerFlags & kFlagDepth)) {
-            if (faces != 1)
-                return failure("a volume texture cannot be a cube map");
-            depth = readU32(bytes, kOffDepth);
-        }
-    }
-
-    if (width == 0 || height == 0 || depth == 0)
-        return failure("zero extent " + std::to_string(width) + "x" + std::to_string(height) + "x" +
-                       std::to_string(depth));
-    if (width > kMaxDimension || height > kMaxDimension || depth > kMaxDimension)
-        return failure("extent " + std::to_string(width) + "x" + std::to_string(height) + "x" +
-                       std::to_string(depth) + " exceeds the limit of " + std::to_string(kMaxDimension));
-    if (layers == 0 || layers > kMaxArrayLayers)
-        return failure("invalid array size " + std::to_string(layers));
-    if (faces == 6 && width != height)
-        return failure("cube map faces are not square");
-
-    // Some writers leave the mip count at 0 for a single level.
-    const uint32_t mipLevels = std::max<uint32_t>(1u, readU32(bytes, kOffMipCount));
-    uint32_t fullChain = 1;
-    for (uint32_t largest = std::max({ width, height, depth }); largest > 1; largest >>= 1)
-        ++fullChain;
-    if (mipLevels > fullChain)
-        return failure("mip count " + std::to_string(mipLevels) + " exceeds the " + std::to_string(fullChain) +
-                       " levels of the extent");
-
-    // Size everything and check that the file holds it before allocating or touching any texel.
-    uint64_t sourceTotal = 0;
-    uint64_t imageTotal = 0;
-    for (uint32_t level = 0; level < mipLevels; ++level) {
-        const uint32_t w = levelExtent(width, level);
-        const uint32_t h = levelExtent(height, level);
-        const uint32_t d = levelExtent(depth, level);
-        uint64_t imageSize = 0;
-        uint64_t sourceSize = 0;
-        if (!levelBytes(*format, format->blockBytes, w, h, d, imageSize) ||
-            !levelBytes(*format, format->fileBlockBytes(), w, h, d, sourceSize) ||
-            !checkedAdd(imageTotal, imageSize, imageTotal) || !checkedAdd(sourceTotal, sourceSize, sourceTotal))
-            return failure("texture size overflows");
-    }
-    // So far one mip chain; every face of every layer holds one.
-    const uint64_t chains = uint64_t(layers) * faces;
-    if (!checkedMul(sourceTotal, chains, sourceTotal) || !checkedMul(imageTotal, chains, imageTotal))
-        return failure("texture size overflows");
-    const uint64_t available = bytes.size() - dataOffset;
-    if (sourceTotal > available)
-        return failure("pixel data truncated: " + std::to_string(sourceTotal) + " bytes expected, " +
-                       std::to_string(available) + " present");
+    const std::optional<Header> header = parseHeader(bytes, error);
+    if (!header || !validate(*header, error))
+        return failure(std::move(error));
+    std::optional<Layout> layout = layOutSubresources(*header, bytes.size() - header->dataOffset, error);
+    if (!layout)
+        return failure(std::move(error));
 
     DdsImage image;
-    image.format = format->vkFormat;
-    image.width = width;
-    image.height = height;
-    image.depth = depth;
-    image.mipLevels = mipLevels;
-    image.arrayLayers = layers;
-    image.faces = faces;
-    image.subresources.reserve(std::size_t(chains) * mipLevels);
-    uint64_t offset = 0;
-    for (uint32_t layer = 0; layer < layers; ++layer) {
-        for (uint32_t face = 0; face < faces; ++face) {
-            for (uint32_t level = 0; level < mipLevels; ++level) {
-                DdsSubresource sub{ layer, face, level, levelExtent(width, level), levelExtent(height, level),
-                                    levelExtent(depth, level), offset, 0 };
-                levelBytes(*format, format->blockBytes, sub.width, sub.height, sub.depth, sub.size); // checked above
-                offset += sub.size;
-                image.subresources.push_back(sub);
-            }
-        }
-    }
-
-    const uint8_t *source = bytes.data() + dataOffset;
-    if (format->conversion == Conversion::Copy) {
-        image.data.assign(source, source + sourceTotal);
-    } else {
-        image.data.resize(imageTotal);
-        convertTexels(format->conversion, source, image.data.data(), imageTotal / 4);
-    }
+    image.format = header->texelFormat.format;
+    image.width = header->width;
+    image.height = header->height;
+    image.depth = header->depth;
+    image.mipLevels = header->mipLevels;
+    image.arrayLayers = header->layers;
+    image.faces = header->faces;
+    image.data = copyTexels(header->texelFormat, bytes.data() + header->dataOffset, *layout);
+    image.subresources = std::move(layout->subresources);
     return { std::move(image), {} };
 }
 

@@ -101,7 +101,7 @@ void Texture::adoptDdsImage(std::unique_ptr<DdsImage> image)
     m_ddsImage = std::move(image);
     m_dataSize = m_ddsImage->data.size();
 
-    m_formatFromDds = TbGpu::Format(m_ddsImage->format);
+    m_formatFromDds = m_ddsImage->format;
     format = m_formatFromDds;
     data = m_ddsImage->data.empty() ? nullptr : m_ddsImage->data.data();
     arrayLayers = m_ddsImage->data.empty() ? 0u : m_ddsImage->arrayLayers;

@@ -14,6 +14,7 @@ namespace Orvane {
 namespace {
 
 using Test::DdsFixture;
+using TbGpu::Format;
 
 DdsImage readOk(const DdsFixture &fixture)
 {
@@ -49,7 +50,7 @@ struct CompressedCase {
     const char *name;
     char fourCC[5];
     uint32_t width, height, mips;
-    uint32_t expectedFormat;
+    Format expectedFormat;
     std::vector<uint64_t> levelSizes;
 };
 
@@ -81,16 +82,16 @@ TEST_P(LegacyFourCC, ReadsFormatLevelsAndData)
 
 INSTANTIATE_TEST_SUITE_P(
     Dds, LegacyFourCC,
-    ::testing::Values(CompressedCase{ "DXT1", "DXT1", 8, 8, 4, 133, { 32, 8, 8, 8 } },
-                      CompressedCase{ "DXT3", "DXT3", 8, 4, 4, 135, { 32, 16, 16, 16 } },
-                      CompressedCase{ "DXT5", "DXT5", 16, 16, 1, 137, { 256 } },
-                      CompressedCase{ "ATI1", "ATI1", 4, 4, 3, 139, { 8, 8, 8 } },
-                      CompressedCase{ "BC4U", "BC4U", 8, 8, 1, 139, { 32 } },
-                      CompressedCase{ "BC4S", "BC4S", 8, 8, 1, 140, { 32 } },
-                      CompressedCase{ "ATI2", "ATI2", 8, 8, 2, 141, { 64, 16 } },
-                      CompressedCase{ "BC5U", "BC5U", 4, 4, 1, 141, { 16 } },
+    ::testing::Values(CompressedCase{ "DXT1", "DXT1", 8, 8, 4, Format::BC1_RGBA_UNORM_BLOCK, { 32, 8, 8, 8 } },
+                      CompressedCase{ "DXT3", "DXT3", 8, 4, 4, Format::BC2_UNORM_BLOCK, { 32, 16, 16, 16 } },
+                      CompressedCase{ "DXT5", "DXT5", 16, 16, 1, Format::BC3_UNORM_BLOCK, { 256 } },
+                      CompressedCase{ "ATI1", "ATI1", 4, 4, 3, Format::BC4_UNORM_BLOCK, { 8, 8, 8 } },
+                      CompressedCase{ "BC4U", "BC4U", 8, 8, 1, Format::BC4_UNORM_BLOCK, { 32 } },
+                      CompressedCase{ "BC4S", "BC4S", 8, 8, 1, Format::BC4_SNORM_BLOCK, { 32 } },
+                      CompressedCase{ "ATI2", "ATI2", 8, 8, 2, Format::BC5_UNORM_BLOCK, { 64, 16 } },
+                      CompressedCase{ "BC5U", "BC5U", 4, 4, 1, Format::BC5_UNORM_BLOCK, { 16 } },
                       // Sizes that are not multiples of four still take whole blocks.
-                      CompressedCase{ "DXT1_5x3", "DXT1", 5, 3, 3, 133, { 16, 8, 8 } }),
+                      CompressedCase{ "DXT1_5x3", "DXT1", 5, 3, 3, Format::BC1_RGBA_UNORM_BLOCK, { 16, 8, 8 } }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DdsImage, MipCountZeroMeansOneLevel)
@@ -115,13 +116,13 @@ TEST(DdsImage, FloatFourCCCodes)
     DdsFixture half = DdsFixture::compressed("DXT1", 2, 2, 1);
     half.fourCC = 113;
     half.withPattern(2 * 2 * 8);
-    EXPECT_EQ(readOk(half).format, 97u);
+    EXPECT_EQ(readOk(half).format, Format::R16G16B16A16_SFLOAT);
 
     DdsFixture full = DdsFixture::compressed("DXT1", 2, 2, 2);
     full.fourCC = 116;
     full.withPattern(2 * 2 * 16 + 16);
     const DdsImage image = readOk(full);
-    EXPECT_EQ(image.format, 109u);
+    EXPECT_EQ(image.format, Format::R32G32B32A32_SFLOAT);
     EXPECT_EQ(sizesOf(image), (std::vector<uint64_t>{ 64, 16 }));
 }
 
@@ -129,7 +130,7 @@ TEST(DdsImage, FloatFourCCCodes)
 struct MaskCase {
     const char *name;
     uint32_t pfFlags, bits, r, g, b, a;
-    uint32_t expectedFormat;
+    Format expectedFormat;
     std::vector<uint8_t> fileTexels;  // two texels
     std::vector<uint8_t> imageTexels; // the same two texels as the image holds them
 };
@@ -156,19 +157,19 @@ constexpr uint32_t kRgbAlpha = DdsFixture::kPfRgb | DdsFixture::kPfAlphaPixels;
 INSTANTIATE_TEST_SUITE_P(
     Dds, MaskedFormats,
     ::testing::Values(
-        MaskCase{ "RGBA8", kRgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, 37,
+        MaskCase{ "RGBA8", kRgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, Format::R8G8B8A8_UNORM,
                   { 1, 2, 3, 4, 5, 6, 7, 8 }, { 1, 2, 3, 4, 5, 6, 7, 8 } },
-        MaskCase{ "BGRA8", kRgbAlpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, 44,
+        MaskCase{ "BGRA8", kRgbAlpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Format::B8G8R8A8_UNORM,
                   { 1, 2, 3, 4, 5, 6, 7, 8 }, { 1, 2, 3, 4, 5, 6, 7, 8 } },
-        MaskCase{ "BGRX8", DdsFixture::kPfRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0, 44,
+        MaskCase{ "BGRX8", DdsFixture::kPfRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0, Format::B8G8R8A8_UNORM,
                   { 1, 2, 3, 0, 5, 6, 7, 9 }, { 1, 2, 3, 255, 5, 6, 7, 255 } },
-        MaskCase{ "RGBX8", DdsFixture::kPfRgb, 32, 0xFF, 0xFF00, 0xFF0000, 0, 37,
+        MaskCase{ "RGBX8", DdsFixture::kPfRgb, 32, 0xFF, 0xFF00, 0xFF0000, 0, Format::R8G8B8A8_UNORM,
                   { 1, 2, 3, 0, 5, 6, 7, 0 }, { 1, 2, 3, 255, 5, 6, 7, 255 } },
-        MaskCase{ "BGR24", DdsFixture::kPfRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0, 44,
+        MaskCase{ "BGR24", DdsFixture::kPfRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0, Format::B8G8R8A8_UNORM,
                   { 1, 2, 3, 4, 5, 6 }, { 1, 2, 3, 255, 4, 5, 6, 255 } },
-        MaskCase{ "RGB24", DdsFixture::kPfRgb, 24, 0xFF, 0xFF00, 0xFF0000, 0, 37,
+        MaskCase{ "RGB24", DdsFixture::kPfRgb, 24, 0xFF, 0xFF00, 0xFF0000, 0, Format::R8G8B8A8_UNORM,
                   { 1, 2, 3, 4, 5, 6 }, { 1, 2, 3, 255, 4, 5, 6, 255 } },
-        MaskCase{ "L8", DdsFixture::kPfLuminance, 8, 0xFF, 0, 0, 0, 9, { 17, 99 }, { 17, 99 } }),
+        MaskCase{ "L8", DdsFixture::kPfLuminance, 8, 0xFF, 0, 0, 0, Format::R8_UNORM, { 17, 99 }, { 17, 99 } }),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DdsImage, ExpandedMipChainKeepsLevelsApart)
@@ -188,7 +189,7 @@ TEST(DdsImage, ExpandedMipChainKeepsLevelsApart)
 struct Dx10Case {
     const char *name;
     uint32_t dxgi;
-    uint32_t expectedFormat;
+    Format expectedFormat;
     uint64_t bytesFor8x8; // one level of 8 x 8 texels
 };
 
@@ -208,25 +209,25 @@ TEST_P(Dx10Formats, MapsToVulkanFormat)
 }
 
 INSTANTIATE_TEST_SUITE_P(Dds, Dx10Formats,
-                         ::testing::Values(Dx10Case{ "RGBA8_UNORM", 28, 37, 256 },
-                                           Dx10Case{ "RGBA8_SRGB", 29, 43, 256 },
-                                           Dx10Case{ "BGRA8_UNORM", 87, 44, 256 },
-                                           Dx10Case{ "BGRA8_SRGB", 91, 50, 256 },
-                                           Dx10Case{ "BC1_UNORM", 71, 133, 32 },
-                                           Dx10Case{ "BC1_SRGB", 72, 134, 32 },
-                                           Dx10Case{ "BC2_UNORM", 74, 135, 64 },
-                                           Dx10Case{ "BC2_SRGB", 75, 136, 64 },
-                                           Dx10Case{ "BC3_UNORM", 77, 137, 64 },
-                                           Dx10Case{ "BC3_SRGB", 78, 138, 64 },
-                                           Dx10Case{ "BC4_UNORM", 80, 139, 32 },
-                                           Dx10Case{ "BC5_UNORM", 83, 141, 64 },
-                                           Dx10Case{ "BC6H_UF16", 95, 143, 64 },
-                                           Dx10Case{ "BC7_UNORM", 98, 145, 64 },
-                                           Dx10Case{ "BC7_SRGB", 99, 146, 64 },
-                                           Dx10Case{ "RGBA16_FLOAT", 10, 97, 512 },
-                                           Dx10Case{ "RGBA32_FLOAT", 2, 109, 1024 },
-                                           Dx10Case{ "R8_UNORM", 61, 9, 64 },
-                                           Dx10Case{ "R8G8_UNORM", 49, 16, 128 }),
+                         ::testing::Values(Dx10Case{ "RGBA8_UNORM", 28, Format::R8G8B8A8_UNORM, 256 },
+                                           Dx10Case{ "RGBA8_SRGB", 29, Format::R8G8B8A8_SRGB, 256 },
+                                           Dx10Case{ "BGRA8_UNORM", 87, Format::B8G8R8A8_UNORM, 256 },
+                                           Dx10Case{ "BGRA8_SRGB", 91, Format::B8G8R8A8_SRGB, 256 },
+                                           Dx10Case{ "BC1_UNORM", 71, Format::BC1_RGBA_UNORM_BLOCK, 32 },
+                                           Dx10Case{ "BC1_SRGB", 72, Format::BC1_RGBA_SRGB_BLOCK, 32 },
+                                           Dx10Case{ "BC2_UNORM", 74, Format::BC2_UNORM_BLOCK, 64 },
+                                           Dx10Case{ "BC2_SRGB", 75, Format::BC2_SRGB_BLOCK, 64 },
+                                           Dx10Case{ "BC3_UNORM", 77, Format::BC3_UNORM_BLOCK, 64 },
+                                           Dx10Case{ "BC3_SRGB", 78, Format::BC3_SRGB_BLOCK, 64 },
+                                           Dx10Case{ "BC4_UNORM", 80, Format::BC4_UNORM_BLOCK, 32 },
+                                           Dx10Case{ "BC5_UNORM", 83, Format::BC5_UNORM_BLOCK, 64 },
+                                           Dx10Case{ "BC6H_UF16", 95, Format::BC6H_UFLOAT_BLOCK, 64 },
+                                           Dx10Case{ "BC7_UNORM", 98, Format::BC7_UNORM_BLOCK, 64 },
+                                           Dx10Case{ "BC7_SRGB", 99, Format::BC7_SRGB_BLOCK, 64 },
+                                           Dx10Case{ "RGBA16_FLOAT", 10, Format::R16G16B16A16_SFLOAT, 512 },
+                                           Dx10Case{ "RGBA32_FLOAT", 2, Format::R32G32B32A32_SFLOAT, 1024 },
+                                           Dx10Case{ "R8_UNORM", 61, Format::R8_UNORM, 64 },
+                                           Dx10Case{ "R8G8_UNORM", 49, Format::R8G8_UNORM, 128 }),
                          [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DdsImage, LegacyCubeMapStoresFacesWithTheirMipChains)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <TbGpu/enums.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -35,7 +37,7 @@ struct DdsSubresource {
 // RGB texels, or 32-bit texels without an alpha mask, are expanded to 32-bit RGBA/BGRA with alpha 255 so
 // that every format here is one Vulkan can sample directly.
 struct DdsImage {
-    uint32_t format = 0; // a VkFormat value (0 = undefined never appears in a successful read)
+    TbGpu::Format format = TbGpu::Format::UNDEFINED; // never UNDEFINED after a successful read
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t depth = 0;       // 1 unless the file is a volume texture
