@@ -37,11 +37,9 @@ if(TAVISHER_BUILD_TESTS)
   include(ShaderBuild)
   set(asset_shader_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests/assets/shaders)
   set(asset_spirv_dir ${CMAKE_CURRENT_BINARY_DIR}/tests/assets/shaders)
-  set(asset_spirv)
-  foreach(shader position.vert texcoord.vert vertex_index.vert unnamed_position.vert sampler_at_zero.frag fill.comp)
-    tavisher_compile_shader(${asset_shader_dir}/${shader} ${asset_spirv_dir}/${shader}.spv)
-    list(APPEND asset_spirv ${asset_spirv_dir}/${shader}.spv)
-  endforeach()
+  tavisher_compile_shaders(SOURCE_DIR ${asset_shader_dir} OUTPUT_DIR ${asset_spirv_dir}
+    SOURCES position.vert texcoord.vert vertex_index.vert unnamed_position.vert sampler_at_zero.frag fill.comp
+    OUT_VAR asset_spirv)
   add_custom_target(OrvaneAssetTestShaders DEPENDS ${asset_spirv})
 
   tavisher_add_test(OrvaneAssetTests

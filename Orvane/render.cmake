@@ -5,11 +5,8 @@ find_package(spirv_cross_core CONFIG REQUIRED)
 
 set(engine_shader_dir ${PROJECT_SOURCE_DIR}/shaders)
 set(engine_spirv_dir ${CMAKE_CURRENT_BINARY_DIR}/shaders)
-tavisher_compile_shader(${engine_shader_dir}/null.vert ${engine_spirv_dir}/null.vert.spv)
-tavisher_compile_shader(${engine_shader_dir}/null.frag ${engine_spirv_dir}/null.frag.spv)
-tavisher_compile_shader(${engine_shader_dir}/stereo/fsq.vert ${engine_spirv_dir}/stereo/fsq.vert.spv)
-tavisher_compile_shader(${engine_shader_dir}/stereo/stereo-fsq.frag ${engine_spirv_dir}/stereo/stereo-fsq.frag.spv)
-tavisher_compile_shader(${engine_shader_dir}/stereo/anaglyph-fsq.frag ${engine_spirv_dir}/stereo/anaglyph-fsq.frag.spv)
+tavisher_compile_shaders(SOURCE_DIR ${engine_shader_dir} OUTPUT_DIR ${engine_spirv_dir}
+  SOURCES null.vert null.frag stereo/fsq.vert stereo/stereo-fsq.frag stereo/anaglyph-fsq.frag)
 
 # Both composition passes use the same full-screen-quad vertex shader.
 tavisher_embed_files(${CMAKE_CURRENT_BINARY_DIR}/embedded_shaders.cpp FILES
@@ -29,11 +26,8 @@ target_link_libraries(Orvane PUBLIC TbGpu PRIVATE spirv-cross-core)
 if(TAVISHER_BUILD_TESTS)
   set(introspection_shader_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests/render/shaders)
   set(introspection_spirv_dir ${CMAKE_CURRENT_BINARY_DIR}/tests/render/shaders)
-  set(introspection_spirv)
-  foreach(shader kinds.vert kinds.frag conflict.frag)
-    tavisher_compile_shader(${introspection_shader_dir}/${shader} ${introspection_spirv_dir}/${shader}.spv)
-    list(APPEND introspection_spirv ${introspection_spirv_dir}/${shader}.spv)
-  endforeach()
+  tavisher_compile_shaders(SOURCE_DIR ${introspection_shader_dir} OUTPUT_DIR ${introspection_spirv_dir}
+    SOURCES kinds.vert kinds.frag conflict.frag OUT_VAR introspection_spirv)
   add_custom_target(OrvaneIntrospectionShaders DEPENDS ${introspection_spirv})
 
   tavisher_add_test(OrvaneRenderUtilityTests

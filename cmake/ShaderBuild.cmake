@@ -24,6 +24,24 @@ function(tavisher_compile_shader source output)
     VERBATIM)
 endfunction()
 
+# tavisher_compile_shaders(OUTPUT_DIR <dir> SOURCES <file>... [SOURCE_DIR <dir>] [OUT_VAR <var>])
+# Compiles each GLSL file, a path relative to SOURCE_DIR (by default the current source folder), to
+# <OUTPUT_DIR>/<path>.spv, sub-folders kept, and sets <var> to the list of SPIR-V files.
+function(tavisher_compile_shaders)
+  cmake_parse_arguments(ARG "" "OUTPUT_DIR;SOURCE_DIR;OUT_VAR" "SOURCES" ${ARGN})
+  if(NOT ARG_SOURCE_DIR)
+    set(ARG_SOURCE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  endif()
+  set(outputs)
+  foreach(shader IN LISTS ARG_SOURCES)
+    tavisher_compile_shader(${ARG_SOURCE_DIR}/${shader} ${ARG_OUTPUT_DIR}/${shader}.spv)
+    list(APPEND outputs ${ARG_OUTPUT_DIR}/${shader}.spv)
+  endforeach()
+  if(ARG_OUT_VAR)
+    set(${ARG_OUT_VAR} ${outputs} PARENT_SCOPE)
+  endif()
+endfunction()
+
 # tavisher_embed_files(<generated.cpp> FILES <path-in-tree> <file> [<path-in-tree> <file>]...)
 # Writes a C++ source holding every file's bytes and a table of (path, begin, end) records, which
 # Orvane's embedded file tree reads.
