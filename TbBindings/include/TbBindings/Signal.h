@@ -4,12 +4,12 @@
 #include <TbBindings/GenerationalIndexArray.h>
 #include <TbBindings/Private/MemberSlot.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 namespace TbBindings {
 
@@ -97,38 +97,43 @@ private:
     struct Connection {
         Slot slot;
         bool blocked = false;
-        // Set when the connection is cut during an emission while its callable must stay alive.
+        // Set when the connection is cut while its callable runs: it stays in place until that call returns.
         bool cut = false;
         bool runnable() const noexcept { return !(blocked | cut); }
     };
 
     class Impl final : public Private::SignalImplBase
     {
+        struct EmissionFrame;
+
     public:
         ~Impl() override = default;
 
         void emit(Args &...args)
         {
-            EmissionScope scope(*this);
+            EmissionFrame frame(*this);
             // A stored connection is live unless marked cut: erased ones are gone from the table, and
-            // ones retired mid-emission are marked. So one flag test per slot suffices.
-            connections.forEachStoredValue(connections.entryCount(), [&](Connection &connection) {
-                if (connection.runnable())
-                    connection.slot(args...);
+            // ones cut while running are marked. So one flag test per slot suffices.
+            connections.forEachStoredValue(connections.entryCount(), [&](uint32_t slot, Connection &connection) {
+                if (!connection.runnable())
+                    return;
+                frame.runningSlot = slot;
+                connection.slot(args...);
+                if (frame.reclaimAfterCall) [[unlikely]]
+                    frame.reclaimRunningSlot();
             });
         }
 
+        // The slot is handed back at once, so a connection made next takes it, even within an emission.
+        // Only a callable that is running right now stays where it is until its call returns.
         void disconnect(const ConnectionHandle &handle) override
         {
             const GenerationalIndex index = handle.index();
             if (!connections.retire(index))
                 return;
-            // A cut connection may be the one running right now: its callable is destroyed, and its
-            // slot handed back for reuse, only once no emission is in progress.
-            if (m_emissionDepth > 0) {
+            if (EmissionFrame *frame = outermostFrameRunning(index.index)) [[unlikely]] {
                 connections.storedValueAt(index.index)->cut = true;
-                m_retiredDuringEmission.push_back(index.index);
-                m_workAfterEmission = true;
+                frame->reclaimAfterCall = true;
             } else
                 connections.reclaim(index.index);
         }
@@ -168,43 +173,68 @@ private:
                 if (impl.connections.liveValueAt(i))
                     impl.disconnect(ConnectionHandle({}, impl.connections.indexAt(i)));
             }
-            if (impl.m_emissionDepth > 0) {
+            if (impl.m_innermostFrame)
                 impl.m_keepAliveUntilEmissionEnds = std::move(self);
-                impl.m_workAfterEmission = true;
-            }
         }
 
         GenerationalIndexArray<Connection> connections;
 
     private:
-        struct EmissionScope {
-            explicit EmissionScope(Impl &impl) noexcept
+        static constexpr uint32_t noSlot = UINT32_MAX;
+
+        // One running emission of this signal; nested emissions (a slot emitting the signal it runs from)
+        // form a chain from the innermost to the outermost.
+        struct EmissionFrame {
+            explicit EmissionFrame(Impl &impl) noexcept
                 : impl(impl)
+                , outer(impl.m_innermostFrame)
             {
-                ++impl.m_emissionDepth;
+                impl.m_innermostFrame = this;
             }
-            ~EmissionScope()
+            ~EmissionFrame()
             {
-                if (--impl.m_emissionDepth == 0 && impl.m_workAfterEmission)
-                    impl.finishEmission();
+                // Reached with the flag set when the slot that was cut threw.
+                if (reclaimAfterCall)
+                    reclaimRunningSlot();
+                impl.m_innermostFrame = outer;
+                if (!outer && impl.m_keepAliveUntilEmissionEnds)
+                    impl.releaseAfterEmission();
             }
+
+            [[gnu::cold, gnu::noinline]] void reclaimRunningSlot()
+            {
+                reclaimAfterCall = false;
+                const uint32_t slot = std::exchange(runningSlot, noSlot);
+                impl.connections.reclaim(slot);
+            }
+
             Impl &impl;
+            EmissionFrame *outer;
+            uint32_t runningSlot = noSlot;
+            // Set when the running connection was cut and this is the outermost frame running it.
+            bool reclaimAfterCall = false;
         };
 
-        // Rare (something was cut during the emission), so kept out of the emission's hot path.
-        [[gnu::cold, gnu::noinline]] void finishEmission()
+        // The outermost emission calling `slot` right now, or null. Only a call that is in progress can be
+        // running the slot, and a slot running in several nested emissions must outlive the outermost call.
+        EmissionFrame *outermostFrameRunning(uint32_t slot) const noexcept
         {
-            m_workAfterEmission = false;
-            for (uint32_t slot : m_retiredDuringEmission)
-                connections.reclaim(slot);
-            m_retiredDuringEmission.clear();
+            EmissionFrame *outermost = nullptr;
+            for (EmissionFrame *frame = m_innermostFrame; frame; frame = frame->outer) {
+                if (frame->runningSlot == slot)
+                    outermost = frame;
+            }
+            return outermost;
+        }
+
+        // Rare (the signal was released from one of its own slots), so kept out of the emission's path.
+        [[gnu::cold, gnu::noinline]] void releaseAfterEmission()
+        {
             // Released when this function returns, after its last use of the Impl: it may be the last owner.
             const auto lastOwner = std::move(m_keepAliveUntilEmissionEnds);
         }
 
-        uint32_t m_emissionDepth = 0;
-        bool m_workAfterEmission = false;
-        std::vector<uint32_t> m_retiredDuringEmission;
+        EmissionFrame *m_innermostFrame = nullptr;
         std::shared_ptr<Impl> m_keepAliveUntilEmissionEnds;
     };
 
