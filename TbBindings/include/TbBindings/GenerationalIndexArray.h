@@ -133,8 +133,8 @@ public:
         return value ? &*value : nullptr;
     }
 
-    // Calls `visit(slot, value)` for the value stored in each of the first `slotCount` slots, live or
-    // merely retired, in slot order. `visit` may insert and erase: chunks never move, so the walk stays valid.
+    // Calls `visit(value)` for the value stored in each of the first `slotCount` slots, live or merely
+    // retired, in slot order. `visit` may insert and erase: chunks never move, so the walk stays valid.
     template<typename Visitor>
     void forEachStoredValue(uint32_t slotCount, Visitor &&visit)
     {
@@ -143,7 +143,7 @@ public:
             const uint32_t count = std::min(chunkSize, slotCount - first);
             for (uint32_t i = 0; i < count; ++i) {
                 if (chunk[i].value)
-                    visit(first + i, *chunk[i].value);
+                    visit(*chunk[i].value);
             }
         }
     }

@@ -105,22 +105,24 @@ private:
     class Impl final : public Private::SignalImplBase
     {
         struct EmissionFrame;
+        struct FrameLink;
 
     public:
         ~Impl() override = default;
 
         void emit(Args &...args)
         {
-            EmissionFrame frame(*this);
+            EmissionFrame frame{ m_innermostFrame };
+            const FrameLink link(*this, frame);
             // A stored connection is live unless marked cut: erased ones are gone from the table, and
             // ones cut while running are marked. So one flag test per slot suffices.
-            connections.forEachStoredValue(connections.entryCount(), [&](uint32_t slot, Connection &connection) {
+            connections.forEachStoredValue(connections.entryCount(), [&](Connection &connection) {
                 if (!connection.runnable())
                     return;
-                frame.runningSlot = slot;
+                frame.running = &connection;
                 connection.slot(args...);
-                if (frame.reclaimAfterCall) [[unlikely]]
-                    frame.reclaimRunningSlot();
+                if (frame.runningWasCut()) [[unlikely]]
+                    reclaimCutSlot(frame);
             });
         }
 
@@ -131,9 +133,10 @@ private:
             const GenerationalIndex index = handle.index();
             if (!connections.retire(index))
                 return;
-            if (EmissionFrame *frame = outermostFrameRunning(index.index)) [[unlikely]] {
-                connections.storedValueAt(index.index)->cut = true;
-                frame->reclaimAfterCall = true;
+            Connection *connection = connections.storedValueAt(index.index);
+            if (EmissionFrame *frame = outermostFrameRunning(connection)) [[unlikely]] {
+                connection->cut = true;
+                frame->cutSlot = index.index;
             } else
                 connections.reclaim(index.index);
         }
@@ -185,43 +188,51 @@ private:
         // One running emission of this signal; nested emissions (a slot emitting the signal it runs from)
         // form a chain from the innermost to the outermost.
         struct EmissionFrame {
-            explicit EmissionFrame(Impl &impl) noexcept
-                : impl(impl)
-                , outer(impl.m_innermostFrame)
-            {
-                impl.m_innermostFrame = this;
-            }
-            ~EmissionFrame()
-            {
-                // Reached with the flag set when the slot that was cut threw.
-                if (reclaimAfterCall)
-                    reclaimRunningSlot();
-                impl.m_innermostFrame = outer;
-                if (!outer && impl.m_keepAliveUntilEmissionEnds)
-                    impl.releaseAfterEmission();
-            }
-
-            [[gnu::cold, gnu::noinline]] void reclaimRunningSlot()
-            {
-                reclaimAfterCall = false;
-                const uint32_t slot = std::exchange(runningSlot, noSlot);
-                impl.connections.reclaim(slot);
-            }
-
-            Impl &impl;
             EmissionFrame *outer;
-            uint32_t runningSlot = noSlot;
-            // Set when the running connection was cut and this is the outermost frame running it.
-            bool reclaimAfterCall = false;
+            // The connection being called. Left as it is between calls: only code inside a call looks at it.
+            const Connection *running = nullptr;
+            // The slot of the running connection once it was cut, when this is the outermost frame calling
+            // it: the slot is reclaimed as soon as the call returns.
+            uint32_t cutSlot = noSlot;
+            bool runningWasCut() const noexcept { return cutSlot != noSlot; }
         };
 
-        // The outermost emission calling `slot` right now, or null. Only a call that is in progress can be
-        // running the slot, and a slot running in several nested emissions must outlive the outermost call.
-        EmissionFrame *outermostFrameRunning(uint32_t slot) const noexcept
+        // Puts a frame on the chain for the length of an emission. Kept apart from the frame so that setting
+        // the frame up stays a few plain stores: merged, it became one wide store read back in halves, which
+        // made every emission measurably slower.
+        struct FrameLink {
+            FrameLink(Impl &impl, EmissionFrame &frame) noexcept
+                : impl(impl)
+                , frame(frame)
+            {
+                impl.m_innermostFrame = &frame;
+            }
+            ~FrameLink()
+            {
+                // Still set here when the call that cut its own connection threw.
+                if (frame.runningWasCut()) [[unlikely]]
+                    impl.reclaimCutSlot(frame);
+                impl.m_innermostFrame = frame.outer;
+                if (!frame.outer && impl.m_keepAliveUntilEmissionEnds)
+                    impl.releaseAfterEmission();
+            }
+            Impl &impl;
+            EmissionFrame &frame;
+        };
+
+        [[gnu::cold, gnu::noinline]] void reclaimCutSlot(EmissionFrame &frame)
+        {
+            frame.running = nullptr;
+            connections.reclaim(std::exchange(frame.cutSlot, noSlot));
+        }
+
+        // The outermost emission calling `connection` right now, or null. A connection running in several
+        // nested emissions must outlive the outermost call.
+        EmissionFrame *outermostFrameRunning(const Connection *connection) const noexcept
         {
             EmissionFrame *outermost = nullptr;
             for (EmissionFrame *frame = m_innermostFrame; frame; frame = frame->outer) {
-                if (frame->runningSlot == slot)
+                if (frame->running == connection)
                     outermost = frame;
             }
             return outermost;
