@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 using TbBindings::Property;
@@ -79,6 +80,55 @@ TEST(Binding, DestroyedSourceMakesTheNextEvaluationFailWithTheExactMessage)
         EXPECT_STREQ(error.what(), "The Property this node refers to no longer exists!");
     }
     EXPECT_EQ(sum.get(), 3) << "the bound property keeps its last good value";
+}
+
+TEST(Binding, FailedEvaluationDoesNotSilenceLaterChanges)
+{
+    Property<int> dividend(8);
+    Property<int> divisor(2);
+    Property<int> quotient(TbBindings::createBinding(
+        [](int x, int y) {
+            if (y == 0)
+                throw std::domain_error("division by zero");
+            return x / y;
+        },
+        dividend, divisor));
+    EXPECT_THROW(divisor = 0, std::domain_error);
+    EXPECT_EQ(quotient.get(), 4) << "the bound property keeps its last good value";
+    divisor = 4;
+    EXPECT_EQ(quotient.get(), 2);
+    dividend = 16;
+    EXPECT_EQ(quotient.get(), 4);
+}
+
+TEST(Binding, FailedEvaluationIsNotTakenForAResult)
+{
+    Property<int> value(-1);
+    auto updater = TbBindings::createBinding(
+        [](int v) {
+            if (v < 0)
+                throw std::domain_error("negative");
+            return v;
+        },
+        value);
+    EXPECT_THROW(updater->get(), std::domain_error);
+    EXPECT_THROW(updater->get(), std::domain_error) << "asked again without a change, it computes again";
+}
+
+TEST(Binding, EveryChangeAfterASourceWasDestroyedFailsAgain)
+{
+    // Both argument positions, so the outcome does not hang on the order the children are evaluated in.
+    for (const bool doomedFirst : { true, false }) {
+        SCOPED_TRACE(doomedFirst ? "destroyed source first" : "destroyed source second");
+        Property<int> kept(1);
+        auto doomed = std::make_unique<Property<int>>(2);
+        Property<int> sum(doomedFirst ? TbBindings::createBinding([](int x, int y) { return x + y; }, *doomed, kept)
+                                      : TbBindings::createBinding([](int x, int y) { return x + y; }, kept, *doomed));
+        doomed.reset();
+        EXPECT_THROW(kept = 5, TbBindings::PropertyDestroyedError);
+        EXPECT_THROW(kept = 6, TbBindings::PropertyDestroyedError);
+        EXPECT_EQ(sum.get(), 3);
+    }
 }
 
 TEST(Binding, DestroyingTheBoundPropertyDisconnectsFromItsSources)

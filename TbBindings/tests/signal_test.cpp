@@ -194,6 +194,91 @@ TEST(Signal, SlotMayDisconnectItselfAndKeepUsingItsCaptures)
     EXPECT_FALSE(self.isActive());
 }
 
+TEST(Signal, ConnectionCutDuringEmissionFreesItsSlotAtOnce)
+{
+    Signal<int> signal;
+    Recorder recorder;
+    ConnectionHandle b;
+    bool replaced = false;
+    signal.connect([&](int) {
+        recorder.calls.push_back("A");
+        if (!replaced) {
+            replaced = true;
+            b.disconnect();
+            signal.connect(recorder.slot("D")); // takes B's slot 1, ahead of the emission
+        }
+    });
+    b = signal.connect(recorder.slot("B"));
+    signal.connect(recorder.slot("C"));
+
+    signal.emit(0);
+    signal.emit(0);
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{ "A", "D", "C", "A", "D", "C" }));
+}
+
+TEST(Signal, SlotCutWhileRunningIsDestroyedWhenItsCallReturns)
+{
+    Signal<int> signal;
+    auto payload = std::make_shared<std::string>("still alive");
+    std::string seenAfterDisconnect;
+    long useCountSeenByNextSlot = 0;
+    ConnectionHandle self;
+    self = signal.connect([&, payload](int) {
+        self.disconnect();
+        signal.connect([](int) {}); // must not take over the storage this call still runs from
+        seenAfterDisconnect = *payload;
+    });
+    signal.connect([&](int) { useCountSeenByNextSlot = payload.use_count(); });
+
+    signal.emit(0);
+    EXPECT_EQ(seenAfterDisconnect, "still alive");
+    EXPECT_EQ(useCountSeenByNextSlot, 1) << "the cut callable is gone before the emission moves on";
+}
+
+TEST(Signal, SlotCutInANestedEmissionLivesUntilItsOutermostCallReturns)
+{
+    Signal<int> signal;
+    auto payload = std::make_shared<std::string>("still alive");
+    const std::weak_ptr<std::string> watch = payload;
+    long useCountAfterNestedCut = 0;
+    std::vector<std::string> seen;
+    ConnectionHandle self;
+    self = signal.connect([&, payload](int depth) {
+        if (depth == 0) {
+            signal.emit(1);
+            useCountAfterNestedCut = watch.use_count();
+        } else
+            self.disconnect();
+        seen.push_back(*payload);
+    });
+    signal.emit(0);
+    EXPECT_EQ(useCountAfterNestedCut, 2) << "the outer call still runs the callable";
+    EXPECT_EQ(seen, (std::vector<std::string>{ "still alive", "still alive" }));
+    payload.reset();
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(Signal, SlotMayDisconnectAllFromItsOwnEmission)
+{
+    Signal<int> signal;
+    auto payload = std::make_shared<std::string>("still alive");
+    std::string seenAfterDisconnect;
+    int later = 0;
+    signal.connect([&, payload](int) {
+        signal.disconnectAll();
+        signal.connect([&](int) { ++later; });
+        seenAfterDisconnect = *payload;
+    });
+    signal.connect([&](int) { ++later; });
+
+    signal.emit(0);
+    EXPECT_EQ(seenAfterDisconnect, "still alive");
+    EXPECT_EQ(later, 0) << "cut by disconnectAll before its turn, and the new connection lives elsewhere";
+    EXPECT_EQ(payload.use_count(), 1);
+    signal.emit(0);
+    EXPECT_EQ(later, 1);
+}
+
 TEST(Signal, SlotMayDestroyTheSignalItRunsFrom)
 {
     auto signal = std::make_unique<Signal<int>>();

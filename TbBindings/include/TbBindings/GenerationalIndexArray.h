@@ -11,6 +11,10 @@
 
 namespace TbBindings {
 
+namespace Private {
+struct GenerationalIndexArrayTestAccess;
+} // namespace Private
+
 // Names one slot of a GenerationalIndexArray. Packed into 64 bits, the index is the low half and the
 // generation the high half.
 struct GenerationalIndex {
@@ -26,7 +30,8 @@ struct GenerationalIndex {
 };
 
 // Values in slots addressed by generational indices. A freed slot is reused last-freed-first with a
-// generation one higher, so a stale index never reaches the value that replaced its own.
+// generation one higher, so a stale index never reaches the value that replaced its own. A slot that has
+// reached the last generation is not handed out again, so its generation never wraps round.
 //
 // Values live in fixed-size chunks that never move: a pointer returned by get() stays valid until that
 // value is erased, however many values are inserted meanwhile. Signals rely on this to call a slot in
@@ -37,6 +42,7 @@ class GenerationalIndexArray
 public:
     // The largest slot count is one below the largest 32-bit value.
     static constexpr uint64_t maxSlotCount = 4294967294u;
+    static constexpr uint32_t maxGeneration = UINT32_MAX;
 
     GenerationalIndexArray() = default;
     GenerationalIndexArray(const GenerationalIndexArray &) = delete;
@@ -46,25 +52,19 @@ public:
 
     GenerationalIndex insert(T value)
     {
-        GenerationalIndex index;
-        if (!m_freeList.empty()) {
-            index.index = m_freeList.back();
-            m_freeList.pop_back();
-            AllocationEntry &entry = m_allocations[index.index];
-            entry.live = true;
-            ++entry.generation;
-            index.generation = entry.generation;
-        } else {
-            if (uint64_t(m_allocations.size()) + 1 >= uint64_t(UINT32_MAX))
-                throw std::length_error("Maximum number of values inside GenerationalIndexArray reached: " +
-                                        std::to_string(m_allocations.size()));
-            index.index = uint32_t(m_allocations.size());
-            m_allocations.push_back({ true, 0 });
-        }
+        const GenerationalIndex index = nextIndex();
+        // Storage and value come before the slot is published: if either fails (out of memory, a throwing
+        // move), the array is as it was, and no walk over entryCount() slots meets a slot without storage.
         growValuesTo(index.index);
-        ValueEntry &slot = valueEntry(index.index);
-        slot.generation = index.generation;
-        slot.value.emplace(std::move(value));
+        ValueEntry &entry = valueEntry(index.index);
+        entry.value.emplace(std::move(value));
+        entry.generation = index.generation;
+        try {
+            publish(index);
+        } catch (...) {
+            entry.value.reset();
+            throw;
+        }
         return index;
     }
 
@@ -108,7 +108,10 @@ public:
     {
         if (slot < m_valueCount)
             valueEntry(slot).value.reset();
-        m_freeList.push_back(slot);
+        // A slot at the last generation is never handed out again: its next generation would wrap round
+        // to 0 and make the oldest stale indices of this slot valid again.
+        if (m_allocations[slot].generation != maxGeneration)
+            m_freeList.push_back(slot);
     }
 
     // The value in `slot` when that slot is live and holds a value stored under its current generation.
@@ -151,6 +154,8 @@ public:
     uint32_t entryCount() const noexcept { return uint32_t(m_allocations.size()); }
 
 private:
+    friend struct Private::GenerationalIndexArrayTestAccess;
+
     static constexpr uint32_t chunkShift = 4;
     static constexpr uint32_t chunkSize = 1u << chunkShift;
 
@@ -174,6 +179,29 @@ private:
         if (!value.value || value.generation != generation)
             return nullptr;
         return &*value.value;
+    }
+
+    // The slot the next insert takes: the most recently freed one with its next generation, or a new one.
+    GenerationalIndex nextIndex() const
+    {
+        if (!m_freeList.empty()) {
+            const uint32_t slot = m_freeList.back();
+            return { slot, m_allocations[slot].generation + 1 };
+        }
+        if (uint64_t(m_allocations.size()) + 1 >= uint64_t(UINT32_MAX))
+            throw std::length_error("Maximum number of values inside GenerationalIndexArray reached: " +
+                                    std::to_string(m_allocations.size()));
+        return { uint32_t(m_allocations.size()), 0 };
+    }
+
+    // Makes the slot chosen by nextIndex() live. Only appending a new slot can fail, before any change.
+    void publish(GenerationalIndex index)
+    {
+        if (index.index < m_allocations.size()) {
+            m_freeList.pop_back();
+            m_allocations[index.index] = { true, index.generation };
+        } else
+            m_allocations.push_back({ true, index.generation });
     }
 
     void growValuesTo(uint32_t slot)

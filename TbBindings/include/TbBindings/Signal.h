@@ -4,12 +4,12 @@
 #include <TbBindings/GenerationalIndexArray.h>
 #include <TbBindings/Private/MemberSlot.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 namespace TbBindings {
 
@@ -97,38 +97,46 @@ private:
     struct Connection {
         Slot slot;
         bool blocked = false;
-        // Set when the connection is cut during an emission while its callable must stay alive.
+        // Set when the connection is cut while its callable runs: it stays in place until that call returns.
         bool cut = false;
         bool runnable() const noexcept { return !(blocked | cut); }
     };
 
     class Impl final : public Private::SignalImplBase
     {
+        struct EmissionFrame;
+        struct FrameLink;
+
     public:
         ~Impl() override = default;
 
         void emit(Args &...args)
         {
-            EmissionScope scope(*this);
+            EmissionFrame frame{ m_innermostFrame };
+            const FrameLink link(*this, frame);
             // A stored connection is live unless marked cut: erased ones are gone from the table, and
-            // ones retired mid-emission are marked. So one flag test per slot suffices.
+            // ones cut while running are marked. So one flag test per slot suffices.
             connections.forEachStoredValue(connections.entryCount(), [&](Connection &connection) {
-                if (connection.runnable())
-                    connection.slot(args...);
+                if (!connection.runnable())
+                    return;
+                frame.running = &connection;
+                connection.slot(args...);
+                if (frame.runningWasCut()) [[unlikely]]
+                    reclaimCutSlot(frame);
             });
         }
 
+        // The slot is handed back at once, so a connection made next takes it, even within an emission.
+        // Only a callable that is running right now stays where it is until its call returns.
         void disconnect(const ConnectionHandle &handle) override
         {
             const GenerationalIndex index = handle.index();
             if (!connections.retire(index))
                 return;
-            // A cut connection may be the one running right now: its callable is destroyed, and its
-            // slot handed back for reuse, only once no emission is in progress.
-            if (m_emissionDepth > 0) {
-                connections.storedValueAt(index.index)->cut = true;
-                m_retiredDuringEmission.push_back(index.index);
-                m_workAfterEmission = true;
+            Connection *connection = connections.storedValueAt(index.index);
+            if (EmissionFrame *frame = outermostFrameRunning(connection)) [[unlikely]] {
+                connection->cut = true;
+                frame->cutSlot = index.index;
             } else
                 connections.reclaim(index.index);
         }
@@ -168,43 +176,76 @@ private:
                 if (impl.connections.liveValueAt(i))
                     impl.disconnect(ConnectionHandle({}, impl.connections.indexAt(i)));
             }
-            if (impl.m_emissionDepth > 0) {
+            if (impl.m_innermostFrame)
                 impl.m_keepAliveUntilEmissionEnds = std::move(self);
-                impl.m_workAfterEmission = true;
-            }
         }
 
         GenerationalIndexArray<Connection> connections;
 
     private:
-        struct EmissionScope {
-            explicit EmissionScope(Impl &impl) noexcept
-                : impl(impl)
-            {
-                ++impl.m_emissionDepth;
-            }
-            ~EmissionScope()
-            {
-                if (--impl.m_emissionDepth == 0 && impl.m_workAfterEmission)
-                    impl.finishEmission();
-            }
-            Impl &impl;
+        static constexpr uint32_t noSlot = UINT32_MAX;
+
+        // One running emission of this signal; nested emissions (a slot emitting the signal it runs from)
+        // form a chain from the innermost to the outermost.
+        struct EmissionFrame {
+            EmissionFrame *outer;
+            // The connection being called. Left as it is between calls: only code inside a call looks at it.
+            const Connection *running = nullptr;
+            // The slot of the running connection once it was cut, when this is the outermost frame calling
+            // it: the slot is reclaimed as soon as the call returns.
+            uint32_t cutSlot = noSlot;
+            bool runningWasCut() const noexcept { return cutSlot != noSlot; }
         };
 
-        // Rare (something was cut during the emission), so kept out of the emission's hot path.
-        [[gnu::cold, gnu::noinline]] void finishEmission()
+        // Puts a frame on the chain for the length of an emission. Kept apart from the frame so that setting
+        // the frame up stays a few plain stores: merged, it became one wide store read back in halves, which
+        // made every emission measurably slower.
+        struct FrameLink {
+            FrameLink(Impl &impl, EmissionFrame &frame) noexcept
+                : impl(impl)
+                , frame(frame)
+            {
+                impl.m_innermostFrame = &frame;
+            }
+            ~FrameLink()
+            {
+                // Still set here when the call that cut its own connection threw.
+                if (frame.runningWasCut()) [[unlikely]]
+                    impl.reclaimCutSlot(frame);
+                impl.m_innermostFrame = frame.outer;
+                if (!frame.outer && impl.m_keepAliveUntilEmissionEnds)
+                    impl.releaseAfterEmission();
+            }
+            Impl &impl;
+            EmissionFrame &frame;
+        };
+
+        [[gnu::cold, gnu::noinline]] void reclaimCutSlot(EmissionFrame &frame)
         {
-            m_workAfterEmission = false;
-            for (uint32_t slot : m_retiredDuringEmission)
-                connections.reclaim(slot);
-            m_retiredDuringEmission.clear();
+            frame.running = nullptr;
+            connections.reclaim(std::exchange(frame.cutSlot, noSlot));
+        }
+
+        // The outermost emission calling `connection` right now, or null. A connection running in several
+        // nested emissions must outlive the outermost call.
+        EmissionFrame *outermostFrameRunning(const Connection *connection) const noexcept
+        {
+            EmissionFrame *outermost = nullptr;
+            for (EmissionFrame *frame = m_innermostFrame; frame; frame = frame->outer) {
+                if (frame->running == connection)
+                    outermost = frame;
+            }
+            return outermost;
+        }
+
+        // Rare (the signal was released from one of its own slots), so kept out of the emission's path.
+        [[gnu::cold, gnu::noinline]] void releaseAfterEmission()
+        {
             // Released when this function returns, after its last use of the Impl: it may be the last owner.
             const auto lastOwner = std::move(m_keepAliveUntilEmissionEnds);
         }
 
-        uint32_t m_emissionDepth = 0;
-        bool m_workAfterEmission = false;
-        std::vector<uint32_t> m_retiredDuringEmission;
+        EmissionFrame *m_innermostFrame = nullptr;
         std::shared_ptr<Impl> m_keepAliveUntilEmissionEnds;
     };
 

@@ -2,9 +2,11 @@
 
 #include <TbBindings/Private/Dirtyable.h>
 
+#include <exception>
 #include <functional>
 #include <memory>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace TbBindings::Private {
@@ -24,17 +26,16 @@ public:
 
     const R &evaluate() override
     {
-        if (!m_dirty)
+        if (!m_dirty && !m_failed)
             return m_result;
+        // The flag is cleared even when the evaluation fails: a dirty node stops the next change of an
+        // input from reaching the binding. m_failed makes the next evaluation compute again instead of
+        // handing out a result that no longer matches the inputs.
         m_dirty = false;
-        try {
-            m_result = std::apply([this](auto &...child) { return std::invoke(m_op, child->evaluate()...); },
-                                  m_children);
-        } catch (...) {
-            // A failed evaluation leaves the node out of date, so the next one tries again.
-            m_dirty = true;
-            throw;
-        }
+        m_failed = true;
+        const auto values = evaluateChildren();
+        m_result = std::apply([this](const Args *...value) { return std::invoke(m_op, *value...); }, values);
+        m_failed = false;
         return m_result;
     }
 
@@ -42,8 +43,32 @@ public:
     bool *dirtyVariable() override { return &m_dirty; }
 
 private:
+    // Brings every child up to date even when one of them fails, so none is left dirty (and deaf to its
+    // inputs); the first failure is rethrown once all have been evaluated.
+    std::tuple<const Args *...> evaluateChildren()
+    {
+        std::exception_ptr failure;
+        auto evaluateChild = [&failure](auto &child) {
+            const std::remove_reference_t<decltype(child->evaluate())> *value = nullptr;
+            try {
+                value = &child->evaluate();
+            } catch (...) {
+                if (!failure)
+                    failure = std::current_exception();
+            }
+            return value;
+        };
+        // Braced initialisation evaluates the children in argument order.
+        auto values = std::apply([&](auto &...child) { return std::tuple<const Args *...>{ evaluateChild(child)... }; },
+                                 m_children);
+        if (failure)
+            std::rethrow_exception(failure);
+        return values;
+    }
+
     Dirtyable *m_parent = nullptr;
     bool m_dirty = true;
+    bool m_failed = false;
     std::tuple<std::unique_ptr<NodeInterface<Args>>...> m_children;
     Op m_op;
     R m_result{};
