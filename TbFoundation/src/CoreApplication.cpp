@@ -3,6 +3,7 @@
 #include <TbFoundation/Logging.h>
 
 #include <atomic>
+#include <mutex>
 #include <utility>
 
 namespace TbFoundation {
@@ -11,13 +12,16 @@ namespace {
 
 std::atomic<CoreApplication *> currentInstance{ nullptr };
 
+// Held by a poster from looking the application up until it has woken the application's loop, and by an
+// application while it publishes or withdraws itself. Once withdrawn, no other thread can still be using
+// its queue or its loop. (A lock inside the application cannot guard the application's own destruction.)
+std::mutex publicationLock;
+
 } // namespace
 
 CoreApplication::CoreApplication(std::unique_ptr<AbstractPlatformIntegration> platformIntegration)
     : m_platformIntegration(std::move(platformIntegration))
 {
-    currentInstance.store(this);
-
     m_logger = getOrCreateLogger("application", spdlog::level::info);
     m_eventDispatcher = std::make_unique<EventDispatcher>();
 
@@ -26,13 +30,24 @@ CoreApplication::CoreApplication(std::unique_ptr<AbstractPlatformIntegration> pl
     m_eventLoop = m_platformIntegration->createPlatformEventLoop();
     m_platformIntegration->init();
     m_eventLoop->setEventDispatcher(m_eventDispatcher.get());
+
+    // Published only once nothing can fail any more: a constructor that throws leaves no pointer to the
+    // remains behind, and other threads see either no application or a complete one.
+    const std::lock_guard lock(publicationLock);
+    currentInstance.store(this);
 }
 
 CoreApplication::~CoreApplication()
 {
+    // Withdrawn before anything is torn down, so that no poster is still pushing onto the queue or
+    // waking the loop while they go.
+    {
+        const std::lock_guard lock(publicationLock);
+        CoreApplication *self = this;
+        currentInstance.compare_exchange_strong(self, nullptr);
+    }
     m_eventLoop.reset();
     m_platformIntegration.reset();
-    currentInstance.store(nullptr);
     m_eventDispatcher.reset();
     {
         // Dropped undelivered. Taken out under the lock, destroyed outside it: a carried event's
@@ -53,12 +68,18 @@ CoreApplication *CoreApplication::instance() noexcept
 
 bool CoreApplication::postEvent(EventReceiver *target, std::unique_ptr<Event> e)
 {
-    CoreApplication *app = instance();
-    if (!app || !target || !e)
+    if (!target || !e)
+        return false;
+    // Made before the lock is taken and, when refused, destroyed after it is released: an event's
+    // destructor may be anything.
+    auto posted = std::make_unique<PostedEvent>(target, std::move(e));
+    const std::lock_guard publication(publicationLock);
+    CoreApplication *app = currentInstance.load();
+    if (!app)
         return false;
     {
         const std::lock_guard lock(app->m_queueLock);
-        app->m_postedEvents.push_back(std::make_unique<PostedEvent>(target, std::move(e)));
+        app->m_postedEvents.push_back(std::move(posted));
     }
     if (app->m_eventLoop)
         app->m_eventLoop->wakeUp();

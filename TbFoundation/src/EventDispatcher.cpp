@@ -19,7 +19,7 @@ void EventDispatcher::removeEventFilter(EventReceiver *filter)
     const auto it = std::find(m_filters.begin(), m_filters.end(), filter);
     if (it == m_filters.end() || !filter)
         return;
-    if (m_deliveryDepth > 0) {
+    if (!m_deliveries.empty()) {
         // A delivery is walking the list by index: blank the entry instead of shifting the others.
         *it = nullptr;
         m_needsSweep = true;
@@ -44,21 +44,23 @@ void EventDispatcher::deliver(EventReceiver *target, Event *e)
     if (!e)
         return;
 
-    struct DepthScope {
+    Delivery delivery{ target };
+    struct DeliveryScope {
         EventDispatcher &dispatcher;
-        explicit DepthScope(EventDispatcher &d)
+        DeliveryScope(EventDispatcher &d, Delivery &delivery)
             : dispatcher(d)
         {
-            ++dispatcher.m_deliveryDepth;
+            dispatcher.m_deliveries.push_back(&delivery);
         }
-        ~DepthScope()
+        ~DeliveryScope()
         {
-            if (--dispatcher.m_deliveryDepth == 0 && dispatcher.m_needsSweep) {
+            dispatcher.m_deliveries.pop_back();
+            if (dispatcher.m_deliveries.empty() && dispatcher.m_needsSweep) {
                 std::erase(dispatcher.m_filters, nullptr);
                 dispatcher.m_needsSweep = false;
             }
         }
-    } scope(*this);
+    } scope(*this, delivery);
 
     // Filters installed while this event is under way are not offered it.
     const std::size_t filterCount = m_filters.size();
@@ -66,12 +68,25 @@ void EventDispatcher::deliver(EventReceiver *target, Event *e)
         EventReceiver *filter = m_filters[i];
         if (!filter)
             continue;
-        filter->event(target, e);
-        if (e->isAccepted())
+        filter->event(delivery.target, e);
+        if (e->isAccepted() || delivery.targetDestroyed)
             return;
     }
-    if (target)
-        target->event(target, e);
+    if (delivery.target)
+        delivery.target->event(delivery.target, e);
+}
+
+void EventDispatcher::forgetReceiver(EventReceiver *receiver)
+{
+    if (!receiver)
+        return;
+    for (Delivery *delivery : m_deliveries) {
+        if (delivery->target == receiver) {
+            delivery->target = nullptr;
+            delivery->targetDestroyed = true;
+        }
+    }
+    removeEventFilter(receiver);
 }
 
 } // namespace TbFoundation

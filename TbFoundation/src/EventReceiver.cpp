@@ -10,7 +10,8 @@ EventReceiver::~EventReceiver()
     // (The core application itself clears the instance pointer before it gets here.)
     if (CoreApplication *app = CoreApplication::instance()) {
         app->removePostedEvents(this);
-        app->removeEventFilter(this);
+        if (EventDispatcher *dispatcher = app->eventDispatcher())
+            dispatcher->forgetReceiver(this);
     }
 }
 

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,6 +59,30 @@ public:
             e->accept();
     }
     int seen = 0;
+};
+
+// Runs `action` on every event it is offered, then lets delivery go on.
+class ActingFilter : public EventReceiver
+{
+public:
+    void event(EventReceiver *, Event *) override
+    {
+        if (action)
+            action();
+    }
+    std::function<void()> action;
+};
+
+// Counts how many were made and how many destroyed, from any thread.
+struct CountedEvent : Event {
+    CountedEvent(std::atomic<int> &made, std::atomic<int> &destroyed)
+        : Event(Event::User)
+        , destroyed(destroyed)
+    {
+        ++made;
+    }
+    ~CountedEvent() override { ++destroyed; }
+    std::atomic<int> &destroyed;
 };
 
 class CoreApplicationTest : public ::testing::Test
@@ -118,6 +144,50 @@ TEST(CoreApplicationLifetime, UsesTheGivenIntegration)
     CoreApplication app(std::move(integration));
     EXPECT_EQ(app.platformIntegration(), raw);
     EXPECT_EQ(log, (std::vector<std::string>{ "createPlatformEventLoop", "init" }));
+}
+
+TEST(CoreApplicationLifetime, FailedConstructionLeavesNoApplicationBehind)
+{
+    struct FailingIntegration : AbstractPlatformIntegration {
+        void init() override { throw std::runtime_error("no platform"); }
+        std::unique_ptr<AbstractPlatformEventLoop> createPlatformEventLoop() override
+        {
+            return createDefaultPlatformIntegration()->createPlatformEventLoop();
+        }
+    };
+    EXPECT_THROW((void)std::make_unique<CoreApplication>(std::make_unique<FailingIntegration>()), std::runtime_error);
+    ASSERT_EQ(CoreApplication::instance(), nullptr);
+    Receiver receiver;
+    EXPECT_FALSE(CoreApplication::postEvent(&receiver, std::make_unique<NumberedEvent>(1)));
+}
+
+TEST(CoreApplicationLifetime, PostingFromOtherThreadsWhileApplicationsComeAndGo)
+{
+    // Every event is either queued (then delivered or dropped with its application) or refused: each one
+    // made is destroyed exactly once. One pushed onto a dying application's queue would not be.
+    std::atomic<int> made{ 0 }, destroyed{ 0 };
+    std::atomic<bool> stop{ false };
+    EventReceiver sink;
+    std::vector<std::thread> posters;
+    for (int t = 0; t < 2; ++t) {
+        posters.emplace_back([&] {
+            while (!stop.load())
+                CoreApplication::postEvent(&sink, std::make_unique<CountedEvent>(made, destroyed));
+        });
+    }
+    // Each application has memory of its own, never reused: a poster still holding a destroyed one would
+    // write into its remains, not into its successor.
+    std::vector<std::optional<CoreApplication>> apps(1000);
+    for (std::optional<CoreApplication> &app : apps) {
+        app.emplace();
+        // Returns once a poster has woken the loop: the posters are busy when the application goes.
+        app->processEvents(-1);
+        app.reset();
+    }
+    stop = true;
+    for (std::thread &poster : posters)
+        poster.join();
+    EXPECT_EQ(destroyed.load(), made.load());
 }
 
 TEST(CoreApplicationLifetime, DropsQueuedEventsUndeliveredWhenDestroyed)
@@ -229,6 +299,35 @@ TEST_F(CoreApplicationTest, ReceiverDestroyedByAHandlerDuringTheDrainIsSkipped)
     app.processEvents(0); // would touch freed memory (and fail under a sanitizer) if the entry survived
     EXPECT_EQ(doomed, nullptr);
     EXPECT_EQ(app.postedEventCount(), 0u);
+}
+
+TEST_F(CoreApplicationTest, TargetDestroyedByAFilterDuringItsDeliveryIsNotCalled)
+{
+    for (const bool posted : { true, false }) {
+        // The filter destroys the target and a new receiver takes its memory at once, as the allocator
+        // may do: a call through the stale target pointer would reach the newcomer.
+        std::optional<Receiver> slot(std::in_place);
+        ActingFilter filter;
+        filter.action = [&] {
+            slot.reset();
+            slot.emplace();
+        };
+        // Nor is the event offered to the filters after it, with its stale target.
+        ActingFilter later;
+        int laterSeen = 0;
+        later.action = [&] { ++laterSeen; };
+        app.installEventFilter(&filter);
+        app.installEventFilter(&later);
+        NumberedEvent sent(1);
+        if (posted) {
+            CoreApplication::postEvent(&*slot, std::make_unique<NumberedEvent>(1));
+            app.processEvents(0);
+        } else {
+            CoreApplication::sendEvent(&*slot, &sent);
+        }
+        EXPECT_TRUE(slot->received.empty()) << (posted ? "posted" : "sent");
+        EXPECT_EQ(laterSeen, 0) << (posted ? "posted" : "sent");
+    }
 }
 
 TEST_F(CoreApplicationTest, DestroyedFilterIsRemoved)

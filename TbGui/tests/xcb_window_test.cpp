@@ -1,5 +1,7 @@
 #include "xcb_window_fixture.h"
 
+#include <TbGui/platform/linux/LinuxGuiPlatformIntegration.h>
+
 #include <TbBindings/CreateBinding.h>
 
 #include <cstring>
@@ -97,4 +99,32 @@ TEST_F(XcbWindowTest, DestroyingTheWindowRemovesTheNativeWindow)
     const xcb_window_t native = id();
     window.reset();
     EXPECT_TRUE(eventually([&] { return !display.exists(native); }));
+}
+
+TEST(XcbWindowLifetime, WindowOutlivingItsApplicationIsMadeThroughTheNextOne)
+{
+    XTestDisplay &display = XTestDisplay::shared();
+    if (!display.isOpen())
+        GTEST_SKIP() << "needs an X server in $DISPLAY";
+    auto first = std::make_unique<TbGui::GuiApplication>();
+    auto window = std::make_unique<RecordingWindow>();
+    // Made while the first one lives, so it cannot take the first one's place in memory.
+    auto nextIntegration = std::make_unique<TbGui::LinuxGuiPlatformIntegration>();
+    first.reset();
+
+    TbGui::GuiApplication second(std::move(nextIntegration));
+    window->visible = true;
+    RecordingWindow sibling;
+    sibling.visible = true;
+    auto *platform = dynamic_cast<TbGui::XcbPlatformWindow *>(window->platformWindow());
+    auto *siblingPlatform = dynamic_cast<TbGui::XcbPlatformWindow *>(sibling.platformWindow());
+    ASSERT_TRUE(platform && platform->isCreated());
+    ASSERT_TRUE(siblingPlatform && siblingPlatform->isCreated());
+    // X resource ids carry their client's base: both windows come from the second application's connection.
+    const uint32_t clientBits = ~xcb_get_setup(display.connection())->resource_id_mask;
+    EXPECT_EQ(platform->nativeWindow() & clientBits, siblingPlatform->nativeWindow() & clientBits);
+    // And that application's loop serves the old window's events.
+    window->width = 500;
+    EXPECT_TRUE(pumpUntil(second, [&] { return !window->eventsOfType(Event::Resize).empty(); }));
+    window.reset();
 }

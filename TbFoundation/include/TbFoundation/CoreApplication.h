@@ -30,8 +30,8 @@ public:
     static CoreApplication *instance() noexcept;
 
     // Queues `e` for `target`; it is delivered by a later processEvents() on the thread that drains the
-    // queue. Callable from any thread. Returns false (and drops the event) when no core application exists
-    // or either argument is null.
+    // queue. Callable from any thread, also while a core application is being made or destroyed. Returns
+    // false (and drops the event) when no core application exists or either argument is null.
     static bool postEvent(EventReceiver *target, std::unique_ptr<Event> e);
     // Takes ownership of `e`, as above.
     static bool postEvent(EventReceiver *target, Event *e) { return postEvent(target, std::unique_ptr<Event>(e)); }

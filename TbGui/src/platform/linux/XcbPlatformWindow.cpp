@@ -56,7 +56,6 @@ bool isAscii(const std::string &text)
 XcbPlatformWindow::XcbPlatformWindow(Window *window, LinuxGuiPlatformIntegration *integration)
     : AbstractPlatformWindow(window)
     , m_logger(integration->logger())
-    , m_integration(integration)
 {
     if (!m_logger)
         m_logger = spdlog::default_logger();
@@ -80,13 +79,13 @@ bool XcbPlatformWindow::create()
                          "Failed to create native window: {}", "no GUI application");
         return false;
     }
-    if (!m_connection)
-        m_connection = m_integration->connection();
-    if (!m_connection) {
+    std::shared_ptr<XcbConnection> connection = currentConnection();
+    if (!connection) {
         TBGUI_WINDOW_LOG(spdlog::level::critical, "TbGui::XcbPlatformWindow::create",
                          "Failed to create native window: {}", "no connection to the X server");
         return false;
     }
+    adoptConnection(std::move(connection));
 
     xcb_connection_t *c = m_connection->get();
     const xcb_screen_t *screen = m_connection->screen();
@@ -193,6 +192,25 @@ void XcbPlatformWindow::setSize(uint32_t width, uint32_t height)
     m_connection->flush();
 }
 
+std::shared_ptr<XcbConnection> XcbPlatformWindow::currentConnection()
+{
+    GuiApplication *app = GuiApplication::instance();
+    auto *integration = app ? dynamic_cast<LinuxGuiPlatformIntegration *>(app->guiPlatformIntegration()) : nullptr;
+    return integration ? integration->connection() : nullptr;
+}
+
+void XcbPlatformWindow::adoptConnection(std::shared_ptr<XcbConnection> connection)
+{
+    if (connection == m_connection)
+        return;
+    // Raw motion is selected per connection: the selection moves along.
+    if (m_rawMouseInput) {
+        m_connection->deselectRawMotion();
+        m_rawMouseInput = connection->selectRawMotion();
+    }
+    m_connection = std::move(connection);
+}
+
 XcbPlatformWindow::Point XcbPlatformWindow::centre() const
 {
     return Point{ int64_t(m_width / 2), int64_t(m_height / 2) };
@@ -259,8 +277,8 @@ void XcbPlatformWindow::enableRawMouseInput()
 {
     if (m_rawMouseInput)
         return;
-    if (!m_connection && GuiApplication::instance())
-        m_connection = m_integration->connection();
+    if (!m_connection)
+        m_connection = currentConnection();
     if (!m_connection || !m_connection->selectRawMotion()) {
         TBGUI_WINDOW_LOG(spdlog::level::warn, "TbGui::XcbPlatformWindow::enableRawMouseInput",
                          "Failed to enable raw mouse input");

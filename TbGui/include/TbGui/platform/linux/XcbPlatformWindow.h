@@ -16,6 +16,8 @@ class XcbConnection;
 
 // A top-level X window served over XCB. It sits at (0, 0) of the root window; a window manager may move
 // it. A close request from the window manager (WM_DELETE_WINDOW) sets the Window's visibility to false.
+// The native window is made through the GUI application current at the time, which need not be the one
+// this object was made under: a Window may outlive its application and be shown under the next.
 //
 // Grabbed pointer: the pointer is hidden, confined to the window and put back to the window's centre
 // after every move; the moves are added up into a virtual position that is reported instead, so motion
@@ -59,12 +61,14 @@ private:
     void handleMotion(const xcb_motion_notify_event_t *event);
     void handleConfigure(const xcb_configure_notify_event_t *event);
     void handleClientMessage(const xcb_client_message_event_t *event);
+    // The X connection of the current GUI application; null without one or without an X server.
+    static std::shared_ptr<XcbConnection> currentConnection();
+    void adoptConnection(std::shared_ptr<XcbConnection> connection);
     void recentre();
     Point centre() const;
     bool rawMotionActive() const noexcept { return m_grabbed && m_rawMouseInput; }
 
     std::shared_ptr<spdlog::logger> m_logger;
-    LinuxGuiPlatformIntegration *m_integration;
     std::shared_ptr<XcbConnection> m_connection;
     xcb_window_t m_id = XCB_NONE;
     uint32_t m_width = 0;
