@@ -20,6 +20,14 @@ void EntityTracker::registerComponentsToTrack(Entity *entity)
     trackFrameActionsOf(entity);
 }
 
+void EntityTracker::unregisterComponentsToTrack(Entity *entity)
+{
+    for (const auto &component : entity->components()) {
+        if (auto *action = dynamic_cast<FrameAction *>(component.get()))
+            m_frameActions->untrack(action);
+    }
+}
+
 void EntityTracker::trackFrameActionsOf(Entity *entity)
 {
     for (const auto &component : entity->components()) {

@@ -90,6 +90,22 @@ TEST_F(LogicAspectTest, ADestroyedActionNeverFiresAgain)
     EXPECT_TRUE(logic->frameActions().empty());
 }
 
+TEST_F(LogicAspectTest, ActionsOfASubtreeTakenOutPauseUntilItIsPutBack)
+{
+    Entity *grandchild = child->addChildEntity(std::make_unique<Entity>());
+    int count = 0;
+    countedAction(grandchild, count);
+    engine.processFrame();
+    std::unique_ptr<Entity> taken = root->takeChildEntity(child);
+    engine.processFrame();
+    EXPECT_EQ(count, 1);
+    EXPECT_TRUE(logic->frameActions().empty());
+
+    root->addChildEntity(std::move(taken));
+    engine.processFrame();
+    EXPECT_EQ(count, 2);
+}
+
 TEST_F(LogicAspectTest, AnActionDestroyedByAnotherDuringTheFrameIsSkipped)
 {
     int laterCount = 0;

@@ -230,6 +230,26 @@ TEST_F(SpatialAspectTest, WholeTreeRecomputationsFollowEveryChangeOfTheTreesShap
     }
 }
 
+TEST_F(SpatialAspectTest, ASubtreeTakenOutIsForgottenUntilItsPiecesComeBack)
+{
+    std::unique_ptr<Entity> taken = root->takeChildEntity(a);
+    for (Entity *entity : { a, a1, a2, a1x })
+        EXPECT_FALSE(spatial->transformTracker().isTracked(entity->component<Transform>()));
+    engine.processFrame();
+
+    // A change outside the scene does not hide one inside it.
+    srt(a)->translation = glm::vec3(-1, 0, 0);
+    srt(b)->translation = glm::vec3(0, -5, 0);
+    engine.processFrame();
+    expectMatrixNear(world(b), local(root) * local(b));
+
+    // A piece put back under another parent is computed again below it.
+    b->addChildEntity(a->takeChildEntity(a1));
+    engine.processFrame();
+    expectMatrixNear(world(a1), local(root) * local(b) * local(a1));
+    expectMatrixNear(world(a1x), local(root) * local(b) * local(a1) * local(a1x));
+}
+
 TEST_F(SpatialAspectTest, MovingATransformToAnotherEntityMarksItChanged)
 {
     Transform *transform = a2->component<Transform>();

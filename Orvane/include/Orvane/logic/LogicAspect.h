@@ -26,7 +26,7 @@ public:
 };
 
 // Hands every frame action of each tracked entity to the frame-action tracker, now and whenever the
-// entity's components change.
+// entity's components change; takes them back when the entity leaves the tree.
 class EntityTracker : public EntityTrackerBase<LogicAspect>
 {
 public:
@@ -34,6 +34,7 @@ public:
 
 protected:
     void registerComponentsToTrack(Entity *entity) override;
+    void unregisterComponentsToTrack(Entity *entity) override;
 
 private:
     void trackFrameActionsOf(Entity *entity);
