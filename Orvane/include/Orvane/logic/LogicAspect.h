@@ -5,6 +5,7 @@
 #include <Orvane/core/SceneGraphTracker.h>
 #include <Orvane/logic/FrameAction.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -68,6 +69,9 @@ public:
     uint32_t dirtyFlags = 0;
 
 private:
+    void triggerFrameActions();
+    void blankActionsRemovedSince(std::size_t removedBefore);
+
     std::shared_ptr<spdlog::logger> m_logger;
     std::vector<FrameAction *> m_frameActions;
     std::unique_ptr<Logic::FrameActionTracker> m_frameActionTracker;
