@@ -189,8 +189,8 @@ Entity *SpatialAspect::propagateWorldTransforms(Entity *start)
 
 Entity *SpatialAspect::propagateBoundingVolumes(Entity *start)
 {
-    return walkUntilTheTreeHolds(start,
-                                 [this](Entity *from) { return propagateVolumes(from, incomingMatrix(from), dirtyFlags); });
+    return walkUntilTheTreeHolds(
+        start, [this](Entity *from) { return propagateVolumes(from, incomingMatrix(from), dirtyFlags); });
 }
 
 template<typename Walk>

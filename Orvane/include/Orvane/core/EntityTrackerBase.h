@@ -25,7 +25,8 @@ public:
             return false;
         registerComponentsToTrack(entity);
         this->addConnection(entity, entity->childEntityAdded.connect([this](Entity *child) { track(child); }));
-        this->addConnection(entity, entity->childEntityRemoved.connect([this](Entity *child) { untrackSubtree(child); }));
+        this->addConnection(entity,
+                            entity->childEntityRemoved.connect([this](Entity *child) { untrackSubtree(child); }));
         for (const auto &child : entity->childEntities())
             track(child.get());
         return true;

@@ -61,6 +61,8 @@ public:
     void rootChanged(Entity *oldRoot, Entity *newRoot) override;
     void processFrame() override;
 
+    // In order of appearance. While the actions fire, the places of those destroyed or taken out meanwhile
+    // hold null.
     const std::vector<FrameAction *> &frameActions() const noexcept { return m_frameActions; }
     Logic::EntityTracker &entityTracker() noexcept { return *m_entityTracker; }
     Logic::FrameActionTracker &frameActionTracker() noexcept { return *m_frameActionTracker; }
