@@ -21,6 +21,32 @@ int64_t steadyClockNanoseconds()
 
 } // namespace
 
+// The UpdateEvent the engine posts to itself. It is destroyed after its delivery or, undelivered, when it
+// is dropped from the queue or consumed by an earlier event filter; in the second case the engine would
+// otherwise wait for it for good.
+class AspectEngine::FrameRequest : public TbFoundation::UpdateEvent
+{
+public:
+    explicit FrameRequest(AspectEngine *engine) noexcept
+        : m_engine(engine)
+    {
+    }
+    ~FrameRequest() override
+    {
+        if (m_engine && m_engine->m_pendingUpdate == this)
+            m_engine->m_pendingUpdate = nullptr;
+    }
+
+    FrameRequest(const FrameRequest &) = delete;
+    FrameRequest &operator=(const FrameRequest &) = delete;
+
+    // The engine is going away before the request.
+    void forgetEngine() noexcept { m_engine = nullptr; }
+
+private:
+    AspectEngine *m_engine;
+};
+
 AspectEngine::AspectEngine()
     : m_layerManager(std::make_unique<LayerManager>())
 {
@@ -47,6 +73,9 @@ AspectEngine::~AspectEngine()
     for (auto &aspect : m_aspects)
         aspect.reset();
     m_aspects.clear();
+    // A request still queued is dropped once this engine is only an EventReceiver any more.
+    if (m_pendingUpdate)
+        m_pendingUpdate->forgetEngine();
 }
 
 void AspectEngine::adoptAspect(std::unique_ptr<Aspect> aspect)
@@ -76,7 +105,8 @@ void AspectEngine::setRootEntity(std::unique_ptr<Entity> root)
 void AspectEngine::event(TbFoundation::EventReceiver *target, TbFoundation::Event *e)
 {
     if (target == this && e && e->type() == TbFoundation::Event::Update) {
-        m_updatePending = false;
+        if (e == m_pendingUpdate)
+            m_pendingUpdate = nullptr;
         processFrame();
         if (running.get())
             requestUpdate();
@@ -87,9 +117,12 @@ void AspectEngine::event(TbFoundation::EventReceiver *target, TbFoundation::Even
 
 void AspectEngine::requestUpdate()
 {
-    if (m_updatePending)
+    if (m_pendingUpdate)
         return;
-    m_updatePending = TbFoundation::CoreApplication::postEvent(this, std::make_unique<TbFoundation::UpdateEvent>());
+    auto request = std::make_unique<FrameRequest>(this);
+    FrameRequest *posted = request.get();
+    if (TbFoundation::CoreApplication::postEvent(this, std::move(request)))
+        m_pendingUpdate = posted;
 }
 
 void AspectEngine::onRunningChanged(bool isRunning)

@@ -20,6 +20,14 @@ void EntityTracker::registerComponentsToTrack(Entity *entity)
     trackFrameActionsOf(entity);
 }
 
+void EntityTracker::unregisterComponentsToTrack(Entity *entity)
+{
+    for (const auto &component : entity->components()) {
+        if (auto *action = dynamic_cast<FrameAction *>(component.get()))
+            m_frameActions->untrack(action);
+    }
+}
+
 void EntityTracker::trackFrameActionsOf(Entity *entity)
 {
     for (const auto &component : entity->components()) {
@@ -74,13 +82,31 @@ void LogicAspect::processFrame()
         m_frameActionTracker->takeChanged();
         dirtyFlags &= ~uint32_t(FrameActionsDirty);
     }
-    // A slot may destroy actions or add new ones: those take effect from the next frame, so the list is
-    // walked by copy and each action is checked to be still tracked before it is touched.
-    const std::vector<FrameAction *> actions = m_frameActions;
-    for (FrameAction *action : actions) {
-        if (m_frameActionTracker->isTracked(action) && action->enabled.get())
-            action->triggered.emit(action);
+    triggerFrameActions();
+}
+
+void LogicAspect::triggerFrameActions()
+{
+    // A slot may destroy actions or take them out of the scene: the tracker reports them removed, and their
+    // places are blanked at once. An address is no proof of identity here: a new action may take the
+    // address of one destroyed earlier in the frame, and new actions wait for the next frame.
+    for (std::size_t i = 0; i < m_frameActions.size(); ++i) {
+        FrameAction *action = m_frameActions[i];
+        if (!action || !action->enabled.get())
+            continue;
+        const std::size_t removedBefore = m_frameActionTracker->removed().size();
+        action->triggered.emit(action);
+        blankActionsRemovedSince(removedBefore);
     }
+    std::erase(m_frameActions, nullptr);
+}
+
+void LogicAspect::blankActionsRemovedSince(std::size_t removedBefore)
+{
+    // A reset of the trackers (a new root) empties the removed list along with the action list.
+    const std::vector<FrameAction *> &removed = m_frameActionTracker->removed();
+    for (std::size_t i = removedBefore; i < removed.size(); ++i)
+        std::replace(m_frameActions.begin(), m_frameActions.end(), removed[i], static_cast<FrameAction *>(nullptr));
 }
 
 } // namespace Orvane

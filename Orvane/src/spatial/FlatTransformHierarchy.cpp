@@ -55,7 +55,7 @@ void FlatTransformHierarchy::add(Entity *entity, int32_t source)
         add(child.get(), childSource);
 }
 
-void FlatTransformHierarchy::propagate()
+bool FlatTransformHierarchy::propagate(const uint32_t &flags, uint32_t stopBits)
 {
     const std::size_t count = m_nodes.size();
     const glm::mat4 identity(1.0f);
@@ -66,7 +66,10 @@ void FlatTransformHierarchy::propagate()
         const glm::mat4 &parent = node.source < 0 ? identity : m_world[std::size_t(node.source)];
         m_world[i] = parent * node.transform->localTransform.get();
         node.transform->worldTransform = m_world[i];
+        if (flags & stopBits)
+            return false;
     }
+    return true;
 }
 
 } // namespace Orvane

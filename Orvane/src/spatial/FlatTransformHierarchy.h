@@ -24,7 +24,10 @@ public:
     bool isBuilt() const noexcept { return m_built; }
 
     // world = parent world · local for every recorded transform, parents first, in depth-first order.
-    void propagate();
+    // Slots connected to the world matrices may change the tree, after which the recorded transforms may be
+    // gone: the pass stops, returning false, at the first write after which one of `stopBits` is raised in
+    // `flags` (the owner's record of tree changes).
+    bool propagate(const uint32_t &flags, uint32_t stopBits);
 
 private:
     struct Node {

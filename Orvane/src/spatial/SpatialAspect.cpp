@@ -34,29 +34,55 @@ glm::mat4 incomingMatrix(const Entity *start)
     return glm::mat4(1.0f);
 }
 
-void propagateWorld(Entity *entity, const glm::mat4 &incoming)
+// How often one frame walks the tree again after slots changed it under a walk. Beyond that the rest is
+// left to the next frame, so that slots changing the tree on every write cannot hold the frame forever.
+constexpr int MaxWalkRestarts = 4;
+
+// Whether the slots set off by the last write changed the tree: every report of the entity tracker (an
+// entity added, taken out, destroyed or given other components; a new root) raises EntitiesDirty.
+bool treeChanged(const uint32_t &dirtyFlags)
+{
+    return (dirtyFlags & SpatialAspect::EntitiesDirty) != 0;
+}
+
+// Both walks return false at the first write that changed the tree: from there on neither the entity nor
+// the child list being walked may be touched.
+bool propagateWorld(Entity *entity, const glm::mat4 &incoming, const uint32_t &dirtyFlags)
 {
     if (Transform *transform = entity->component<Transform>()) {
         const glm::mat4 world = incoming * transform->localTransform.get();
         transform->worldTransform = world;
-        for (const auto &child : entity->childEntities())
-            propagateWorld(child.get(), world);
+        if (treeChanged(dirtyFlags))
+            return false;
+        for (const auto &child : entity->childEntities()) {
+            if (!propagateWorld(child.get(), world, dirtyFlags))
+                return false;
+        }
     } else {
-        for (const auto &child : entity->childEntities())
-            propagateWorld(child.get(), incoming);
+        for (const auto &child : entity->childEntities()) {
+            if (!propagateWorld(child.get(), incoming, dirtyFlags))
+                return false;
+        }
     }
+    return true;
 }
 
-void propagateVolumes(Entity *entity, const glm::mat4 &incoming)
+bool propagateVolumes(Entity *entity, const glm::mat4 &incoming, const uint32_t &dirtyFlags)
 {
     const Transform *transform = entity->component<Transform>();
     const glm::mat4 &matrix = transform ? transform->worldTransform.get() : incoming;
     for (const auto &component : entity->components()) {
-        if (auto *volume = dynamic_cast<BoundingVolume *>(component.get()))
+        if (auto *volume = dynamic_cast<BoundingVolume *>(component.get())) {
             volume->worldTransform = matrix;
+            if (treeChanged(dirtyFlags))
+                return false;
+        }
     }
-    for (const auto &child : entity->childEntities())
-        propagateVolumes(child.get(), matrix);
+    for (const auto &child : entity->childEntities()) {
+        if (!propagateVolumes(child.get(), matrix, dirtyFlags))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -81,6 +107,8 @@ SpatialAspect::~SpatialAspect() = default;
 void SpatialAspect::rootAboutToChange(Entity *oldRoot, Entity *)
 {
     m_flatHierarchy->clear();
+    // The tree goes away even when no new one is tracked after it: a walk under way must stop.
+    dirtyFlags |= EntitiesDirty;
     if (!oldRoot)
         return;
     m_trackers.boundingVolumes.reset();
@@ -96,9 +124,13 @@ void SpatialAspect::rootChanged(Entity *, Entity *newRoot)
 
 void SpatialAspect::processFrame()
 {
-    Entity *root = engine() ? engine()->rootEntity() : nullptr;
+    Entity *root = currentRoot();
     Entity *transformSubtree = nullptr;
-    const bool transformsDirty = (dirtyFlags & (EntitiesDirty | TransformsDirty)) != 0;
+    // Taken before any matrix is written: what slots report during the walks stays raised for the next
+    // frame.
+    const uint32_t flags = std::exchange(dirtyFlags, 0u);
+    const bool wholeTree = std::exchange(m_wholeTreeDirty, false);
+    const bool transformsDirty = wholeTree || (flags & (EntitiesDirty | TransformsDirty)) != 0;
 
     if (transformsDirty) {
         // Any entity report means the tree's shape or an entity's components changed.
@@ -118,12 +150,12 @@ void SpatialAspect::processFrame()
             lowestCommonAncestor(m_taken.transforms, entityOf, root),
             lowestCommonAncestor(m_taken.moreTransforms, entityOf, root),
         };
-        transformSubtree = lowestCommonAncestor(partial, sameEntity, root);
+        transformSubtree = wholeTree ? root : lowestCommonAncestor(partial, sameEntity, root);
         if (transformSubtree)
-            propagateWorldTransforms(transformSubtree);
+            transformSubtree = propagateWorldTransforms(transformSubtree);
     }
 
-    if ((dirtyFlags & BoundingVolumesDirty) || transformsDirty) {
+    if ((flags & BoundingVolumesDirty) || transformsDirty) {
         m_trackers.boundingVolumes.takeRemoved(m_taken.volumes);
         m_trackers.boundingVolumes.takeAdded(m_taken.volumes);
         m_trackers.boundingVolumes.takeChanged(m_taken.moreVolumes);
@@ -138,27 +170,58 @@ void SpatialAspect::processFrame()
                 propagateBoundingVolumes(volumeSubtree);
         }
     }
-
-    dirtyFlags &= ~uint32_t(EntitiesDirty | TransformsDirty | BoundingVolumesDirty);
 }
 
-void SpatialAspect::propagateWorldTransforms(Entity *start)
+Entity *SpatialAspect::propagateWorldTransforms(Entity *start)
 {
-    // A whole-tree recomputation goes through the flat walk order; building it costs about one ordinary
-    // walk and is repaid from the second whole-tree frame with the same tree on. Subtrees are walked.
-    Entity *root = engine() ? engine()->rootEntity() : nullptr;
-    if (start == root) {
-        if (!m_flatHierarchy->isBuilt())
-            m_flatHierarchy->rebuild(root);
-        m_flatHierarchy->propagate();
-        return;
+    return walkUntilTheTreeHolds(start, [this](Entity *from) {
+        // A whole-tree recomputation goes through the flat walk order; building it costs about one
+        // ordinary walk and is repaid from the second whole-tree frame with the same tree on. Subtrees are
+        // walked.
+        if (from == currentRoot()) {
+            if (!m_flatHierarchy->isBuilt())
+                m_flatHierarchy->rebuild(from);
+            return m_flatHierarchy->propagate(dirtyFlags, EntitiesDirty);
+        }
+        return propagateWorld(from, incomingMatrix(from), dirtyFlags);
+    });
+}
+
+Entity *SpatialAspect::propagateBoundingVolumes(Entity *start)
+{
+    return walkUntilTheTreeHolds(
+        start, [this](Entity *from) { return propagateVolumes(from, incomingMatrix(from), dirtyFlags); });
+}
+
+template<typename Walk>
+Entity *SpatialAspect::walkUntilTheTreeHolds(Entity *start, Walk walk)
+{
+    // A walk watches EntitiesDirty, so it starts with the bit clear; the reports behind it are still in the
+    // tracker's lists, and the bit is raised again for the next frame to take them.
+    uint32_t treeReports = dirtyFlags & EntitiesDirty;
+    for (int restarts = 0; start; ++restarts) {
+        dirtyFlags &= ~uint32_t(EntitiesDirty);
+        const bool completed = walk(start);
+        treeReports |= dirtyFlags & EntitiesDirty;
+        if (completed)
+            break;
+        // The walk order no longer describes the tree, and `start` may be gone.
+        m_flatHierarchy->clear();
+        start = currentRoot();
+        if (restarts == MaxWalkRestarts) {
+            m_logger->warn("The tree kept changing while world matrices were written; the rest is left to "
+                           "the next frame");
+            m_wholeTreeDirty = true;
+            break;
+        }
     }
-    propagateWorld(start, incomingMatrix(start));
+    dirtyFlags |= treeReports;
+    return start;
 }
 
-void SpatialAspect::propagateBoundingVolumes(Entity *start)
+Entity *SpatialAspect::currentRoot() const
 {
-    propagateVolumes(start, incomingMatrix(start));
+    return engine() ? engine()->rootEntity() : nullptr;
 }
 
 } // namespace Orvane

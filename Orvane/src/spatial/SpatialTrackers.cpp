@@ -36,6 +36,16 @@ void EntityTracker::registerComponentsToTrack(Entity *entity)
     trackBoundingVolumesOf(entity);
 }
 
+void EntityTracker::unregisterComponentsToTrack(Entity *entity)
+{
+    for (const auto &component : entity->components()) {
+        if (auto *transform = dynamic_cast<Transform *>(component.get()))
+            m_transforms->untrack(transform);
+        if (auto *volume = dynamic_cast<BoundingVolume *>(component.get()))
+            m_boundingVolumes->untrack(volume);
+    }
+}
+
 void EntityTracker::trackTransformOf(Entity *entity)
 {
     if (Transform *transform = entity->component<Transform>())

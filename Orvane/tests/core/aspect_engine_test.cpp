@@ -121,6 +121,50 @@ TEST_F(AspectEngineTest, RestartingWhileAnUpdateIsQueuedKeepsASingleFrameChain)
     EXPECT_EQ(application.postedEventCount(), 1u);
 }
 
+// Accepts every UpdateEvent while `active`, so that it never reaches the receivers after it.
+struct UpdateSwallower : TbFoundation::EventReceiver {
+    void event(TbFoundation::EventReceiver *, TbFoundation::Event *e) override
+    {
+        if (active && e->type() == TbFoundation::Event::Update)
+            e->accept();
+    }
+    bool active = false;
+};
+
+TEST_F(AspectEngineTest, AFrameRequestLostOnItsWayIsMadeAgainOnTheNextStart)
+{
+    struct Case {
+        const char *name;
+        void (*lose)(CoreApplication &, AspectEngine &, UpdateSwallower &);
+    };
+    const Case cases[] = {
+        { "removed from the queue",
+          [](CoreApplication &app, AspectEngine &engine, UpdateSwallower &) { app.removePostedEvents(&engine); } },
+        { "accepted by an earlier filter",
+          [](CoreApplication &app, AspectEngine &, UpdateSwallower &swallower) {
+              swallower.active = true;
+              app.processEvents(0);
+              swallower.active = false;
+          } },
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        UpdateSwallower swallower;
+        application.installEventFilter(&swallower);
+        AspectEngine engine;
+        engine.running = true;
+        c.lose(application, engine, swallower);
+        ASSERT_EQ(application.postedEventCount(), 0u);
+
+        engine.running = false;
+        engine.running = true;
+        EXPECT_EQ(application.postedEventCount(), 1u);
+        application.processEvents(0);
+        EXPECT_EQ(engine.frameNumber(), 2u);
+        EXPECT_EQ(application.postedEventCount(), 1u);
+    }
+}
+
 TEST_F(AspectEngineTest, UpdatesForOthersAndOtherEventsPassThrough)
 {
     AspectEngine engine;

@@ -24,7 +24,8 @@ struct TestAspect {
 
 using ProbeTracker = SceneGraphTracker<TestAspect, Probe>;
 
-// Hands every probe of a tracked entity to the probe tracker, now and on each components change.
+// Hands every probe of a tracked entity to the probe tracker, now and on each components change; takes them
+// back when the entity leaves the tree.
 class TestEntityTracker : public EntityTrackerBase<TestAspect>
 {
 public:
@@ -39,6 +40,13 @@ protected:
     {
         addConnection(entity, entity->componentsChanged.connect([this](Entity *e) { trackProbes(e); }));
         trackProbes(entity);
+    }
+    void unregisterComponentsToTrack(Entity *entity) override
+    {
+        for (const auto &component : entity->components()) {
+            if (auto *probe = dynamic_cast<Probe *>(component.get()))
+                m_probes->untrack(probe);
+        }
     }
 
 private:
@@ -178,6 +186,30 @@ TEST_F(TrackerTest, AChildTakenOutAndPutBackIsRemovedThenAddedAgain)
     root.addChildEntity(std::move(taken));
     EXPECT_EQ(entities.added(), (std::vector<Entity *>{ child }));
     EXPECT_TRUE(entities.isTracked(child));
+}
+
+TEST_F(TrackerTest, ASubtreeTakenOutIsForgottenWholeUntilItIsPutBack)
+{
+    Entity root;
+    Entity *child = root.addChildEntity(std::make_unique<Entity>());
+    Entity *grandchild = child->addChildEntity(std::make_unique<Entity>());
+    Probe *probe = grandchild->createComponent<Probe>();
+    entities.track(&root);
+    entities.takeAdded();
+    probes.takeAdded();
+
+    std::unique_ptr<Entity> taken = root.takeChildEntity(child);
+    EXPECT_EQ(entities.tracked(), (std::vector<Entity *>{ &root }));
+    EXPECT_EQ(entities.removed(), (std::vector<Entity *>{ child, grandchild }));
+    EXPECT_EQ(probes.removed(), (std::vector<Probe *>{ probe }));
+    aspect.dirtyFlags = 0;
+    probe->changed.emit(probe);
+    grandchild->layerMask = 1u;
+    EXPECT_EQ(aspect.dirtyFlags, 0u);
+
+    root.addChildEntity(std::move(taken));
+    EXPECT_EQ(entities.added(), (std::vector<Entity *>{ child, grandchild }));
+    EXPECT_EQ(probes.added(), (std::vector<Probe *>{ probe }));
 }
 
 TEST_F(TrackerTest, ResetCutsEveryConnection)

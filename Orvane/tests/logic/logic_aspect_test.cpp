@@ -5,11 +5,30 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
+#include <new>
 
 using namespace Orvane;
 
 namespace {
+
+// A frame action that always lives in the same storage: one created after another was destroyed takes
+// its address, as the allocator is free to do with any action.
+class RecycledAction : public FrameAction
+{
+public:
+    static void *operator new(std::size_t size)
+    {
+        if (size > sizeof(storage))
+            throw std::bad_alloc();
+        return storage;
+    }
+    static void operator delete(void *) {}
+
+private:
+    alignas(std::max_align_t) static inline std::byte storage[512];
+};
 
 class LogicAspectTest : public ::testing::Test
 {
@@ -90,6 +109,22 @@ TEST_F(LogicAspectTest, ADestroyedActionNeverFiresAgain)
     EXPECT_TRUE(logic->frameActions().empty());
 }
 
+TEST_F(LogicAspectTest, ActionsOfASubtreeTakenOutPauseUntilItIsPutBack)
+{
+    Entity *grandchild = child->addChildEntity(std::make_unique<Entity>());
+    int count = 0;
+    countedAction(grandchild, count);
+    engine.processFrame();
+    std::unique_ptr<Entity> taken = root->takeChildEntity(child);
+    engine.processFrame();
+    EXPECT_EQ(count, 1);
+    EXPECT_TRUE(logic->frameActions().empty());
+
+    root->addChildEntity(std::move(taken));
+    engine.processFrame();
+    EXPECT_EQ(count, 2);
+}
+
 TEST_F(LogicAspectTest, AnActionDestroyedByAnotherDuringTheFrameIsSkipped)
 {
     int laterCount = 0;
@@ -101,6 +136,35 @@ TEST_F(LogicAspectTest, AnActionDestroyedByAnotherDuringTheFrameIsSkipped)
     EXPECT_EQ(laterCount, 0);
     engine.processFrame();
     EXPECT_EQ(logic->frameActions(), (std::vector<FrameAction *>{ first }));
+}
+
+TEST_F(LogicAspectTest, AnActionCreatedDuringTheFrameAtTheAddressOfADestroyedOneWaitsForTheNextFrame)
+{
+    // The destroyer comes first in the frame: it destroys `doomed` and creates its successor in the same
+    // storage before the frame reaches the place `doomed` had.
+    bool armed = false;
+    RecycledAction *successor = nullptr;
+    int successorCount = 0;
+    Entity *other = nullptr;
+    child->createComponent<FrameAction>()->triggered.connect([&](FrameAction *) {
+        if (!armed)
+            return;
+        armed = false;
+        root->takeChildEntity(other).reset();
+        successor = root->addComponent(std::make_unique<RecycledAction>());
+        successor->triggered.connect([&successorCount](FrameAction *) { ++successorCount; });
+    });
+    other = root->addChildEntity(std::make_unique<Entity>());
+    FrameAction *doomed = other->addComponent(std::make_unique<RecycledAction>());
+    engine.processFrame();
+    ASSERT_EQ(logic->frameActions().size(), 2u);
+
+    armed = true;
+    engine.processFrame();
+    ASSERT_EQ(static_cast<FrameAction *>(successor), doomed);
+    EXPECT_EQ(successorCount, 0);
+    engine.processFrame();
+    EXPECT_EQ(successorCount, 1);
 }
 
 TEST_F(LogicAspectTest, ReplacingTheRootEmptiesTheActions)

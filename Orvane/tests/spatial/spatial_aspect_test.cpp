@@ -1,3 +1,4 @@
+#include <Orvane/camera/StereoCamera.h>
 #include <Orvane/core/AspectEngine.h>
 #include <Orvane/core/Entity.h>
 #include <Orvane/spatial/BoundingVolume.h>
@@ -228,6 +229,80 @@ TEST_F(SpatialAspectTest, WholeTreeRecomputationsFollowEveryChangeOfTheTreesShap
         expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
         expectMatrixNear(world(added), local(root) * local(a) * local(a2) * local(added));
     }
+}
+
+TEST_F(SpatialAspectTest, ASubtreeTakenOutIsForgottenUntilItsPiecesComeBack)
+{
+    std::unique_ptr<Entity> taken = root->takeChildEntity(a);
+    for (Entity *entity : { a, a1, a2, a1x })
+        EXPECT_FALSE(spatial->transformTracker().isTracked(entity->component<Transform>()));
+    engine.processFrame();
+
+    // A change outside the scene does not hide one inside it.
+    srt(a)->translation = glm::vec3(-1, 0, 0);
+    srt(b)->translation = glm::vec3(0, -5, 0);
+    engine.processFrame();
+    expectMatrixNear(world(b), local(root) * local(b));
+
+    // A piece put back under another parent is computed again below it.
+    b->addChildEntity(a->takeChildEntity(a1));
+    engine.processFrame();
+    expectMatrixNear(world(a1), local(root) * local(b) * local(a1));
+    expectMatrixNear(world(a1x), local(root) * local(b) * local(a1) * local(a1x));
+}
+
+TEST_F(SpatialAspectTest, ASlotChangingTheTreeDuringTheRecomputationLeavesEveryMatrixRight)
+{
+    // Moving the root recomputes the whole tree in one pass; moving `a` walks a's subtree.
+    for (Entity *moved : { root, a }) {
+        SCOPED_TRACE(moved == root ? "whole tree" : "subtree");
+        Entity *camera = a->addChildEntity(std::make_unique<StereoCamera>());
+        Entity *sibling = a->addChildEntity(placed({ 0, 0, 2 }));
+        engine.processFrame();
+
+        // The camera's views follow its world matrix; a slot reacts by replacing an entity the
+        // recomputation has not reached yet.
+        Entity *replacement = nullptr;
+        static_cast<StereoCamera *>(camera)->centerViewMatrix.valueChanged().connect([&](const glm::mat4 &) {
+            if (replacement)
+                return;
+            a->takeChildEntity(sibling).reset();
+            replacement = b->addChildEntity(placed({ 0, 0, 3 }));
+        });
+        for (int frame = 0; frame < 2; ++frame) {
+            srt(moved)->translation = srt(moved)->translation.get() + glm::vec3(1, 0, 0);
+            engine.processFrame();
+            ASSERT_NE(replacement, nullptr);
+            expectMatrixNear(world(replacement), local(root) * local(b) * local(replacement));
+            expectMatrixNear(world(a2), local(root) * local(a) * local(a2));
+            expectMatrixNear(world(camera), local(root) * local(a));
+        }
+        a->takeChildEntity(camera).reset();
+        b->takeChildEntity(replacement).reset();
+        engine.processFrame();
+    }
+}
+
+TEST_F(SpatialAspectTest, SlotsChangingTheTreeOnEveryWriteCannotHoldTheFrame)
+{
+    // Each new world matrix of a1 moves a1 again and adds an entity: every walk of the frame is disturbed.
+    bool restless = true;
+    std::vector<Entity *> added;
+    a1->component<Transform>()->worldTransform.valueChanged().connect([&](const glm::mat4 &) {
+        if (!restless)
+            return;
+        srt(a1)->translation = srt(a1)->translation.get() + glm::vec3(0, 1, 0);
+        added.push_back(b->addChildEntity(placed({ 0, 0, 1 })));
+    });
+    srt(root)->translation = glm::vec3(11, 0, 0);
+    engine.processFrame();
+
+    // Once the slot calms down, the next frame leaves everything right.
+    restless = false;
+    engine.processFrame();
+    expectMatrixNear(world(a1x), local(root) * local(a) * local(a1) * local(a1x));
+    for (Entity *entity : added)
+        expectMatrixNear(world(entity), local(root) * local(b) * local(entity));
 }
 
 TEST_F(SpatialAspectTest, MovingATransformToAnotherEntityMarksItChanged)

@@ -71,7 +71,8 @@ public:
     void event(TbFoundation::EventReceiver *target, TbFoundation::Event *e) override;
 
     // Posts an UpdateEvent to this engine unless one is already on its way, so that at most one frame
-    // request is queued at any time.
+    // request is queued at any time. A request that dies without reaching the engine (dropped from the
+    // queue, or accepted by an earlier event filter) no longer counts as on its way.
     void requestUpdate();
 
     // One engine frame; normally run by the delivered UpdateEvent.
@@ -86,6 +87,8 @@ public:
     void setTimeSource(TimeSource timeSource);
 
 private:
+    class FrameRequest;
+
     void adoptAspect(std::unique_ptr<Aspect> aspect);
     void onRunningChanged(bool running);
     void startSequence();
@@ -106,7 +109,8 @@ private:
     TimeSource m_timeSource;
     // The core application this engine filters events of (null without one).
     TbFoundation::CoreApplication *m_filteredApplication = nullptr;
-    bool m_updatePending = false;
+    // The frame request posted and not yet delivered or destroyed; null when none is on its way.
+    FrameRequest *m_pendingUpdate = nullptr;
 };
 
 } // namespace Orvane

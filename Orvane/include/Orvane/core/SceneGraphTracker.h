@@ -107,6 +107,10 @@ public:
         raiseDirtyBit();
     }
 
+    // Stops following `object` without it being destroyed (it left the scene), reported like a destroyed
+    // one. Tracking it again later reports it added.
+    void untrack(T *object) { nodeDestroyed(object); }
+
     // Keeps `connection` with the other connections made for the tracked `object`, so that they are cut
     // together. A connection for an object that is not tracked is cut at once.
     void addConnection(T *object, TbBindings::ConnectionHandle connection)

@@ -5,6 +5,7 @@
 #include <Orvane/core/SceneGraphTracker.h>
 #include <Orvane/logic/FrameAction.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -26,7 +27,7 @@ public:
 };
 
 // Hands every frame action of each tracked entity to the frame-action tracker, now and whenever the
-// entity's components change.
+// entity's components change; takes them back when the entity leaves the tree.
 class EntityTracker : public EntityTrackerBase<LogicAspect>
 {
 public:
@@ -34,6 +35,7 @@ public:
 
 protected:
     void registerComponentsToTrack(Entity *entity) override;
+    void unregisterComponentsToTrack(Entity *entity) override;
 
 private:
     void trackFrameActionsOf(Entity *entity);
@@ -59,6 +61,8 @@ public:
     void rootChanged(Entity *oldRoot, Entity *newRoot) override;
     void processFrame() override;
 
+    // In order of appearance. While the actions fire, the places of those destroyed or taken out meanwhile
+    // hold null.
     const std::vector<FrameAction *> &frameActions() const noexcept { return m_frameActions; }
     Logic::EntityTracker &entityTracker() noexcept { return *m_entityTracker; }
     Logic::FrameActionTracker &frameActionTracker() noexcept { return *m_frameActionTracker; }
@@ -67,6 +71,9 @@ public:
     uint32_t dirtyFlags = 0;
 
 private:
+    void triggerFrameActions();
+    void blankActionsRemovedSince(std::size_t removedBefore);
+
     std::shared_ptr<spdlog::logger> m_logger;
     std::vector<FrameAction *> m_frameActions;
     std::unique_ptr<Logic::FrameActionTracker> m_frameActionTracker;

@@ -50,12 +50,22 @@ private:
         Spatial::EntityTracker entities;
     };
 
+    // Slots connected to the matrices written below run during the walk and may change the tree under it
+    // (destroy, add or move entities, replace the root). A walk stops at the first write after which the
+    // entity tracker reported anything, and the walk is made again over the whole tree as it now is; the
+    // reports stay for the next frame. Both return the entity the completed walk started from (null when
+    // there is no tree left).
+    //
     // Sets world = incoming · local for every transform from `start` down (an entity without a transform
     // passes its incoming matrix on).
-    void propagateWorldTransforms(Entity *start);
+    Entity *propagateWorldTransforms(Entity *start);
     // Gives every bounding volume from `start` down the world matrix of its entity's transform (or the
     // incoming one when the entity has none).
-    void propagateBoundingVolumes(Entity *start);
+    Entity *propagateBoundingVolumes(Entity *start);
+    // Runs walk(start) (true when it completed) until a walk completes without the tree changing under it.
+    template<typename Walk>
+    Entity *walkUntilTheTreeHolds(Entity *start, Walk walk);
+    Entity *currentRoot() const;
 
     // The trackers' lists as taken in a frame; kept between frames so that their storage is reused.
     struct TakenLists {
@@ -73,6 +83,9 @@ private:
     // The tree's transforms in walk order, for recomputing the whole tree; dropped on every change of the
     // tree's shape or components.
     std::unique_ptr<FlatTransformHierarchy> m_flatHierarchy;
+    // Set when slots kept changing the tree during every walk of a frame: the walks were given up, and the
+    // next frame recomputes the whole tree.
+    bool m_wholeTreeDirty = false;
 };
 
 } // namespace Orvane

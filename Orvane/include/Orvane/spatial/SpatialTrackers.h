@@ -28,7 +28,7 @@ public:
 };
 
 // Hands each tracked entity's first transform and all of its bounding volumes to their trackers, now and
-// whenever the entity's components change.
+// whenever the entity's components change; takes them back when the entity leaves the tree.
 class EntityTracker : public EntityTrackerBase<SpatialAspect>
 {
 public:
@@ -37,6 +37,7 @@ public:
 
 protected:
     void registerComponentsToTrack(Entity *entity) override;
+    void unregisterComponentsToTrack(Entity *entity) override;
 
 private:
     void trackTransformOf(Entity *entity);
