@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 using namespace Orvane;
 
@@ -46,6 +46,18 @@ std::vector<uint8_t> truncated(std::vector<uint8_t> bytes, std::size_t size)
 std::vector<uint8_t> text(const std::string &content)
 {
     return { content.begin(), content.end() };
+}
+
+// One face with more corners than the parser can count in its byte per face.
+std::vector<uint8_t> faceOf300Corners()
+{
+    std::string obj;
+    std::string face = "f";
+    for (int i = 0; i < 300; ++i) {
+        obj += "v " + std::to_string(std::cos(i * 0.0209)) + " " + std::to_string(std::sin(i * 0.0209)) + " 0\n";
+        face += " " + std::to_string(i + 1);
+    }
+    return text(obj + face + "\n");
 }
 
 // ---- OBJ ------------------------------------------------------------------------------------------------
@@ -89,6 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
         ::testing::Values(ObjCase{ "Missing", {}, true, "Cannot open file [" },
                           ObjCase{ "Empty", {}, false, "no faces found" },
                           ObjCase{ "Garbage", garbage(4096), false, "no faces found" },
+                          ObjCase{ "FaceOfMoreThan255Corners", faceOf300Corners(), false, "a face has more than 255 corners" },
                           ObjCase{ "TruncatedFaceLine", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 0"), false, "Failed parse `f' line" },
                           ObjCase{ "PositionIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nf 1 2 9\n"), false, "does not exist" },
                           ObjCase{ "NormalIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//4\n"),
