@@ -9,11 +9,15 @@
 #include <tiny_obj_loader.h>
 
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <numeric>
 #include <span>
+#include <sstream>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace Orvane {
@@ -61,6 +65,46 @@ bool indexInRange(int index, std::size_t floatCount, std::size_t width, bool opt
     if (index < 0)
         return optional && index == -1;
     return std::size_t(index) < floatCount / width;
+}
+
+// Why `text` cannot be OBJ text, or null. The parser reads bytes as UTF-8: text in UTF-16 or UTF-32
+// would parse into nothing and be reported as a file without faces.
+const char *notUtf8Reason(std::string_view text)
+{
+    using namespace std::string_view_literals;
+    static constexpr std::pair<std::string_view, const char *> byteOrderMarks[] = {
+        // UTF-32 first: its little-endian mark begins with UTF-16's.
+        { "\xFF\xFE\x00\x00"sv, "it starts with a UTF-32 (little-endian) byte-order mark" },
+        { "\x00\x00\xFE\xFF"sv, "it starts with a UTF-32 (big-endian) byte-order mark" },
+        { "\xFF\xFE"sv, "it starts with a UTF-16 (little-endian) byte-order mark" },
+        { "\xFE\xFF"sv, "it starts with a UTF-16 (big-endian) byte-order mark" },
+    };
+    for (const auto &[mark, reason] : byteOrderMarks) {
+        if (text.starts_with(mark))
+            return reason;
+    }
+    // UTF-8 text never holds a NUL byte; UTF-16 and UTF-32 text without a mark, and binary files, do.
+    if (text.find('\0') != std::string_view::npos)
+        return "it holds NUL bytes (UTF-16 or UTF-32 text, or binary data)";
+    return nullptr;
+}
+
+// The whole file as text, without a UTF-8 byte-order mark; throws when it cannot be read or is not UTF-8.
+std::string readObjText(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("Cannot open file [" + path + "]\n");
+    std::ostringstream contents;
+    // Streaming an empty file would mark `contents` failed; there is nothing to copy then.
+    if (file.peek() != std::ifstream::traits_type::eof())
+        contents << file.rdbuf();
+    std::string text = std::move(contents).str();
+    if (const char *reason = notUtf8Reason(text))
+        throwForFile(path, std::string("the file is not UTF-8 text; ") + reason);
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.erase(0, 3);
+    return text;
 }
 
 void checkFaceCorners(const std::string &path, const tinyobj::attrib_t &attrib, std::span<const tinyobj::index_t> face,
@@ -158,12 +202,15 @@ TbGpu::VertexOptions objMeshVertexFormat()
 
 void loadObjMesh(const std::string &path, Mesh &mesh)
 {
+    std::istringstream text(readObjText(path));
     tinyobj::attrib_t attrib;
     std::vector<tinyobj::shape_t> shapes;
     std::vector<tinyobj::material_t> materials;
     std::string warning;
     std::string error;
-    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, path.c_str(), nullptr, false, true))
+    // Material files are looked up relative to the working directory; their contents are not used.
+    tinyobj::MaterialFileReader materialReader("");
+    if (!tinyobj::LoadObj(&attrib, &shapes, &materials, &warning, &error, &text, &materialReader, false, true))
         throwForFile(path, warning + error);
 
     TriangleListBuilder builder(attrib);

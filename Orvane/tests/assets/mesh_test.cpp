@@ -180,6 +180,14 @@ TEST_F(MeshFixture, CornersWithoutNormalOrTextureCoordinateGetZeros)
         EXPECT_EQ(value, 0.0f);
 }
 
+TEST_F(MeshFixture, AUtf8ByteOrderMarkIsSkipped)
+{
+    load("\xEF\xBB\xBFv 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\n");
+    const auto vertices = verticesOf(mesh);
+    ASSERT_EQ(vertices.size(), 3u);
+    EXPECT_FLOAT_EQ(vertices[0].position[0], 1.0f) << "the first line is read";
+}
+
 // One face over `outline` in the plane z = 0, written the way exporters write it: a point the outline
 // passes twice (the ends of a bridge edge) is one position referred to twice.
 std::string polygonObj(const std::vector<glm::dvec2> &outline)
