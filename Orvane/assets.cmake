@@ -1,13 +1,20 @@
 # Assets: the CPU-side resources the scene refers to. The DDS reader turns DirectDraw Surface files into
-# texel data in TbGpu formats for the texture code.
+# texel data in TbGpu formats for the texture code; the polygon triangulation splits the polygon faces of
+# OBJ files into triangles.
 target_sources(Orvane PRIVATE
-  src/assets/DdsImage.cpp)
+  src/assets/DdsImage.cpp
+  src/assets/PolygonTriangulation.cpp)
 
 if(TAVISHER_BUILD_TESTS)
   tavisher_add_test(OrvaneDdsTests
     LABELS assets
     SOURCES
       tests/assets/dds_image_test.cpp
+    LIBRARIES Orvane)
+  tavisher_add_test(OrvanePolygonTriangulationTests
+    LABELS assets
+    SOURCES
+      tests/assets/polygon_triangulation_test.cpp
     LIBRARIES Orvane)
 endif()
 

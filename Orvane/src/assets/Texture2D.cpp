@@ -26,6 +26,21 @@ std::optional<std::vector<uint8_t>> readWholeFile(const std::string &path)
     return bytes;
 }
 
+// stb_image's reason for the last failure, or ours where it gives none: it leaves the reason empty for
+// some files cut short, such as a PNG that ends right after its header.
+const char *decodingFailureReason(const uint8_t *bytes, int size)
+{
+    const char *reason = stbi_failure_reason();
+    if (reason && *reason)
+        return reason;
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (stbi_info_from_memory(bytes, size, &width, &height, &channels))
+        return "the header is readable but the image data is cut short or corrupt";
+    return "unknown image decoding failure";
+}
+
 bool endsWithDds(const std::string &path)
 {
     static const std::string extension = ".dds";
@@ -100,9 +115,7 @@ const char *Texture2D::decode(const uint8_t *bytes, std::size_t size)
     } else {
         pixels = stbi_load_from_memory(bytes, int(size), &w, &h, &channels, STBI_rgb_alpha);
         if (!pixels) {
-            reason = stbi_failure_reason();
-            if (!reason)
-                reason = "unknown image decoding failure";
+            reason = decodingFailureReason(bytes, int(size));
             w = 0;
             h = 0;
         }

@@ -11,10 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
-
+#include <cmath>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 
 using namespace Orvane;
 
@@ -47,6 +47,35 @@ std::vector<uint8_t> text(const std::string &content)
 {
     return { content.begin(), content.end() };
 }
+
+// ASCII text as UTF-16, optionally led by the byte-order mark.
+std::vector<uint8_t> utf16(const std::string &content, bool bigEndian, bool withMark)
+{
+    std::vector<uint8_t> bytes;
+    const auto append = [&](uint8_t low, uint8_t high) {
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
+    };
+    if (withMark)
+        append(0xFF, 0xFE);
+    for (char c : content)
+        append(uint8_t(c), 0);
+    return bytes;
+}
+
+// One face with more corners than the parser can count in its byte per face.
+std::vector<uint8_t> faceOf300Corners()
+{
+    std::string obj;
+    std::string face = "f";
+    for (int i = 0; i < 300; ++i) {
+        obj += "v " + std::to_string(std::cos(i * 0.0209)) + " " + std::to_string(std::sin(i * 0.0209)) + " 0\n";
+        face += " " + std::to_string(i + 1);
+    }
+    return text(obj + face + "\n");
+}
+
+const std::string TriangleObj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
 
 // ---- OBJ ------------------------------------------------------------------------------------------------
 
@@ -88,7 +117,16 @@ INSTANTIATE_TEST_SUITE_P(
         Files, BadObjTest,
         ::testing::Values(ObjCase{ "Missing", {}, true, "Cannot open file [" },
                           ObjCase{ "Empty", {}, false, "no faces found" },
-                          ObjCase{ "Garbage", garbage(4096), false, "no faces found" },
+                          ObjCase{ "NoFaces", text("v 0 0 0\nv 1 0 0\n"), false, "no faces found" },
+                          // Random bytes hold NUL bytes, which text never does.
+                          ObjCase{ "Garbage", garbage(4096), false, "the file is not UTF-8 text" },
+                          ObjCase{ "Utf16LittleEndian", utf16(TriangleObj, false, true), false,
+                                   "the file is not UTF-8 text; it starts with a UTF-16 (little-endian) byte-order mark" },
+                          ObjCase{ "Utf16BigEndian", utf16(TriangleObj, true, true), false,
+                                   "the file is not UTF-8 text; it starts with a UTF-16 (big-endian) byte-order mark" },
+                          ObjCase{ "Utf16WithoutByteOrderMark", utf16(TriangleObj, false, false), false,
+                                   "the file is not UTF-8 text; it holds NUL bytes" },
+                          ObjCase{ "FaceOfMoreThan255Corners", faceOf300Corners(), false, "a face has more than 255 corners" },
                           ObjCase{ "TruncatedFaceLine", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 0"), false, "Failed parse `f' line" },
                           ObjCase{ "PositionIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nf 1 2 9\n"), false, "does not exist" },
                           ObjCase{ "NormalIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//4\n"),
@@ -173,6 +211,10 @@ INSTANTIATE_TEST_SUITE_P(
                 ImageCase{ "GarbageImage", "garbage.png", garbage(2048), false, "Failed to load texture {path} " },
                 ImageCase{ "TruncatedPng", "cut.png", truncated(bytesOfFile(SCENE_SOURCE_DIR "/cottage_diffuse.png"), 100),
                            false, "Failed to load texture {path} " },
+                // The decoder gives an empty reason for this one: signature and header chunk, nothing after.
+                ImageCase{ "PngEndingAfterItsHeader", "header.png",
+                           truncated(bytesOfFile(SCENE_SOURCE_DIR "/cottage_diffuse.png"), 33), false,
+                           "Failed to load texture {path} the header is readable but the image data is cut short or corrupt" },
                 // The extension test is case-sensitive: an upper-case DDS file goes to the image decoder.
                 ImageCase{ "UpperCaseDdsExtension", "texture.DDS",
                            Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes(), false,

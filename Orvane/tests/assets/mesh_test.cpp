@@ -1,4 +1,5 @@
 #include "asset_test_support.h"
+#include "polygon_fixture.h"
 
 #include <Orvane/assets/Buffer.h>
 #include <Orvane/assets/Mesh.h>
@@ -6,10 +7,16 @@
 
 #include <gtest/gtest.h>
 
+#include <glm/geometric.hpp>
+#include <glm/gtc/type_ptr.hpp>
+#include <glm/vec3.hpp>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <ostream>
 #include <set>
+#include <sstream>
 
 using namespace Orvane;
 
@@ -172,6 +179,76 @@ TEST_F(MeshFixture, CornersWithoutNormalOrTextureCoordinateGetZeros)
                          vertices[1].texCoord[1] })
         EXPECT_EQ(value, 0.0f);
 }
+
+TEST_F(MeshFixture, AUtf8ByteOrderMarkIsSkipped)
+{
+    load("\xEF\xBB\xBFv 1 2 3\nv 4 5 6\nv 7 8 9\nf 1 2 3\n");
+    const auto vertices = verticesOf(mesh);
+    ASSERT_EQ(vertices.size(), 3u);
+    EXPECT_FLOAT_EQ(vertices[0].position[0], 1.0f) << "the first line is read";
+}
+
+// One face over `outline` in the plane z = 0, written the way exporters write it: a point the outline
+// passes twice (the ends of a bridge edge) is one position referred to twice.
+std::string polygonObj(const std::vector<glm::dvec2> &outline)
+{
+    std::ostringstream obj;
+    obj.precision(17);
+    std::vector<glm::dvec2> positions;
+    std::string face = "f";
+    for (const glm::dvec2 &point : outline) {
+        auto at = std::find(positions.begin(), positions.end(), point);
+        if (at == positions.end()) {
+            obj << "v " << point.x << ' ' << point.y << " 0\n";
+            at = positions.insert(at, point);
+        }
+        face += ' ' + std::to_string(at - positions.begin() + 1) + "/1/1";
+    }
+    obj << "vn 0 0 1\nvt 0 0\n" << face << '\n';
+    return obj.str();
+}
+
+struct PolygonFaceCase {
+    const char *name;
+    std::vector<glm::dvec2> outline; // counter-clockwise
+    std::size_t triangles;
+};
+
+void PrintTo(const PolygonFaceCase &value, std::ostream *out)
+{
+    *out << value.name;
+}
+
+class ObjPolygonTest : public MeshFixture, public ::testing::WithParamInterface<PolygonFaceCase>
+{
+};
+
+TEST_P(ObjPolygonTest, BecomesTrianglesCoveringTheFace)
+{
+    const PolygonFaceCase &c = GetParam();
+    load(polygonObj(c.outline));
+    const auto vertices = verticesOf(mesh);
+    const auto indices = indicesOf(mesh);
+    ASSERT_EQ(indices.size(), 3 * c.triangles);
+    double area = 0.0;
+    int facingAway = 0;
+    for (std::size_t i = 0; i < indices.size(); i += 3) {
+        const auto position = [&](std::size_t k) { return glm::dvec3(glm::make_vec3(vertices.at(indices[i + k]).position)); };
+        const glm::dvec3 twiceArea = glm::cross(position(1) - position(0), position(2) - position(0));
+        facingAway += twiceArea.z <= 0.0;
+        area += 0.5 * glm::length(twiceArea);
+    }
+    EXPECT_EQ(facingAway, 0) << "every triangle faces the way the face does";
+    EXPECT_NEAR(area, Orvane::Test::outlineArea(c.outline), 1e-5 * Orvane::Test::outlineArea(c.outline))
+            << "no triangle is missing, none covers the hole";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, ObjPolygonTest,
+                         // The parser's own triangulation made one triangle of this pentagon.
+                         ::testing::Values(PolygonFaceCase{ "ConvexPentagon", { { 1, 8 }, { 1, 5 }, { 3, 3 }, { 4, 3 }, { 6, 4 } }, 3 },
+                                           // 66 corners: 32 on each circle and the bridge ends twice.
+                                           PolygonFaceCase{ "RingAroundAHoleThroughABridge", Orvane::Test::ringOutline(32, 2.0, 1.0), 64 }),
+                         [](const ::testing::TestParamInfo<PolygonFaceCase> &info) { return std::string(info.param.name); });
 
 TEST(SceneModel, CottageLoads)
 {

@@ -15,12 +15,15 @@ class Mesh;
 TbGpu::VertexOptions objMeshVertexFormat();
 
 // Fills `mesh` from the Wavefront OBJ file at `path`: all shapes merged into one indexed triangle list
-// (polygons are triangulated), equal corners (same position, normal and texture coordinate, bitwise)
-// sharing one vertex. Materials are ignored. Corners without a normal or texture coordinate get zeros.
+// (polygons, concave ones and faces around holes included, are split by triangulatePolygon), equal corners
+// (same position, normal and texture coordinate, bitwise) sharing one vertex. Materials are ignored.
+// Corners without a normal or texture coordinate get zeros. The file is UTF-8 text; a UTF-8 byte-order
+// mark is skipped.
 //
 // Throws std::runtime_error when the file cannot be read or parsed (the loader's warning and error text,
-// naming the file), when a face refers to a position, normal or texture coordinate the file does not
-// have, and when the file holds no face at all.
+// naming the file), when it is not UTF-8 text (a UTF-16 or UTF-32 byte-order mark, or NUL bytes), when
+// a face has more than 255 corners (the parser cannot count them), when a face refers to a position,
+// normal or texture coordinate the file does not have, and when the file holds no face at all.
 void loadObjMesh(const std::string &path, Mesh &mesh);
 
 } // namespace Orvane
