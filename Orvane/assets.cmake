@@ -2,8 +2,8 @@
 # texel data in TbGpu formats for the texture code; the polygon triangulation splits the polygon faces of
 # OBJ files into triangles.
 target_sources(Orvane PRIVATE
-  src/assets/DdsImage.cpp
-  src/assets/PolygonTriangulation.cpp)
+  src/assets/dds_image.cpp
+  src/assets/polygon_triangulation.cpp)
 
 if(TAVISHER_BUILD_TESTS)
   tavisher_add_test(OrvaneDdsTests
@@ -27,17 +27,17 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
 
 target_sources(Orvane PRIVATE
-  src/assets/Buffer.cpp
-  src/assets/Light.cpp
-  src/assets/Material.cpp
-  src/assets/Mesh.cpp
-  src/assets/MeshRenderer.cpp
-  src/assets/ObjMeshLoader.cpp
-  src/assets/RenderStateSet.cpp
-  src/assets/ShaderProgram.cpp
-  src/assets/SpirVShaderProgram.cpp
-  src/assets/Texture.cpp
-  src/assets/Texture2D.cpp)
+  src/assets/buffer.cpp
+  src/assets/light.cpp
+  src/assets/material.cpp
+  src/assets/mesh.cpp
+  src/assets/mesh_renderer.cpp
+  src/assets/obj_mesh_loader.cpp
+  src/assets/render_state_set.cpp
+  src/assets/shader_program.cpp
+  src/assets/spirv_shader_program.cpp
+  src/assets/texture.cpp
+  src/assets/texture_2d.cpp)
 target_link_libraries(Orvane PRIVATE tinyobjloader::tinyobjloader PkgConfig::STB)
 
 if(TAVISHER_BUILD_TESTS)

@@ -18,8 +18,8 @@ tavisher_embed_files(${CMAKE_CURRENT_BINARY_DIR}/embedded_shaders.cpp FILES
   shaders/stereo/stereo-fsq.frag.spv ${engine_spirv_dir}/stereo/stereo-fsq.frag.spv)
 
 target_sources(Orvane PRIVATE
-  src/render/EmbeddedFilesystem.cpp
-  src/render/ShaderIntrospection.cpp
+  src/render/embedded_filesystem.cpp
+  src/render/shader_introspection.cpp
   ${CMAKE_CURRENT_BINARY_DIR}/embedded_shaders.cpp)
 target_link_libraries(Orvane PUBLIC TbGpu PRIVATE spirv-cross-core)
 

@@ -5,9 +5,9 @@
 //   Qt signal                 a QObject signal with a direct connection
 //   std::vector<std::function> a plain loop over callables: the floor any signal pays at least
 // Benchmark names are "<group>/<implementation>"; scripts/bench prints each group's ratios to the first entry.
-#include <TbBindings/CreateBinding.h>
-#include <TbBindings/Property.h>
-#include <TbBindings/Signal.h>
+#include <TbBindings/create_binding.h>
+#include <TbBindings/property.h>
+#include <TbBindings/signal.h>
 
 #include <benchmark/benchmark.h>
 #include <boost/signals2/signal.hpp>

@@ -1,8 +1,8 @@
 // The foundation's event delivery against Qt's: posting a batch of events and draining the queue once, and
 // sending one event through a number of event filters; and the cost of destroying a receiver that still
 // has an event queued.
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/Object.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/object.h>
 
 #include <QCoreApplication>
 #include <QEvent>

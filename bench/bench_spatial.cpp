@@ -6,10 +6,10 @@
 // microsecond, so the one-leaf frames do without it).
 //
 // The floor is the same product world[i] = world[parent] · local[i] over plain contiguous arrays.
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
-#include <Orvane/spatial/SpatialAspect.h>
-#include <Orvane/spatial/SrtTransform.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/spatial/spatial_aspect.h>
+#include <Orvane/spatial/srt_transform.h>
 
 #include <benchmark/benchmark.h>
 

@@ -20,7 +20,7 @@ foreach(pair IN LISTS pairs)
 endforeach()
 
 file(WRITE "${OUTPUT}.tmp" "// Generated at build time from the shader sources; do not edit.
-#include <Orvane/render/EmbeddedFileRecords.h>
+#include <Orvane/render/embedded_file_records.h>
 
 namespace {
 ${arrays}

@@ -1,5 +1,5 @@
-#include <TbBindings/Binding.h>
-#include <TbBindings/CreateBinding.h>
+#include <TbBindings/binding.h>
+#include <TbBindings/create_binding.h>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/quaternion.hpp>

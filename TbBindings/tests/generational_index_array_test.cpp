@@ -1,4 +1,4 @@
-#include <TbBindings/GenerationalIndexArray.h>
+#include <TbBindings/generational_index_array.h>
 
 #include <gtest/gtest.h>
 

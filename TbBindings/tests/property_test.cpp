@@ -1,5 +1,5 @@
-#include <TbBindings/CreateBinding.h>
-#include <TbBindings/Property.h>
+#include <TbBindings/create_binding.h>
+#include <TbBindings/property.h>
 
 #include <glm/glm.hpp>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include <TbBindings/Signal.h>
+#include <TbBindings/signal.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/Logging.h>
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/logging.h>
+#include <TbFoundation/update_event.h>
 
 #include <gtest/gtest.h>
 

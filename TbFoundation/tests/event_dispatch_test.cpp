@@ -1,6 +1,6 @@
-#include <TbFoundation/Event.h>
-#include <TbFoundation/EventDispatcher.h>
-#include <TbFoundation/EventReceiver.h>
+#include <TbFoundation/event.h>
+#include <TbFoundation/event_dispatcher.h>
+#include <TbFoundation/event_receiver.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include <TbFoundation/Event.h>
-#include <TbFoundation/PostedEvent.h>
-#include <TbFoundation/ResizeEvent.h>
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/event.h>
+#include <TbFoundation/posted_event.h>
+#include <TbFoundation/resize_event.h>
+#include <TbFoundation/update_event.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include <TbFoundation/platform/linux/LinuxEventSource.h>
-#include <TbFoundation/platform/linux/LinuxPlatformEventLoop.h>
+#include <TbFoundation/platform/linux/linux_event_source.h>
+#include <TbFoundation/platform/linux/linux_platform_event_loop.h>
 
 #include <gtest/gtest.h>
 

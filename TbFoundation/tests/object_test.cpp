@@ -1,5 +1,5 @@
-#include <TbFoundation/Event.h>
-#include <TbFoundation/Object.h>
+#include <TbFoundation/event.h>
+#include <TbFoundation/object.h>
 
 #include <gtest/gtest.h>
 

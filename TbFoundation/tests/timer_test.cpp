@@ -1,8 +1,8 @@
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/Timer.h>
-#include <TbFoundation/platform/linux/LinuxPlatformEventLoop.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/timer.h>
+#include <TbFoundation/platform/linux/linux_platform_event_loop.h>
 
-#include "platform/linux/LinuxPlatformTimer.h"
+#include "platform/linux/linux_platform_timer.h"
 
 #include <gtest/gtest.h>
 

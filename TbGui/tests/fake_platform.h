@@ -1,9 +1,9 @@
 #pragma once
 
-#include <TbGui/AbstractGuiPlatformIntegration.h>
-#include <TbGui/AbstractPlatformWindow.h>
+#include <TbGui/abstract_gui_platform_integration.h>
+#include <TbGui/abstract_platform_window.h>
 
-#include <TbFoundation/platform/linux/LinuxPlatformIntegration.h>
+#include <TbFoundation/platform/linux/linux_platform_integration.h>
 
 #include <memory>
 #include <string>

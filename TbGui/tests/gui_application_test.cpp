@@ -1,11 +1,11 @@
 #include "fake_platform.h"
 #include "recording_window.h"
 
-#include <TbGui/GuiApplication.h>
-#include <TbGui/Window.h>
-#include <TbGui/platform/linux/LinuxGuiPlatformIntegration.h>
+#include <TbGui/gui_application.h>
+#include <TbGui/window.h>
+#include <TbGui/platform/linux/linux_gui_platform_integration.h>
 
-#include <TbFoundation/ResizeEvent.h>
+#include <TbFoundation/resize_event.h>
 
 #include <gtest/gtest.h>
 

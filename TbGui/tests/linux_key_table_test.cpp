@@ -1,6 +1,6 @@
-#include "platform/linux/LinuxKeyTable.h"
+#include "platform/linux/linux_key_table.h"
 
-#include <TbGui/Key.h>
+#include <TbGui/key.h>
 
 #include <gtest/gtest.h>
 

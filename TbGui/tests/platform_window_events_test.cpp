@@ -1,8 +1,8 @@
 #include "fake_platform.h"
 #include "recording_window.h"
 
-#include <TbGui/GuiApplication.h>
-#include <TbGui/Key.h>
+#include <TbGui/gui_application.h>
+#include <TbGui/key.h>
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <TbGui/KeyEvents.h>
-#include <TbGui/MouseEvents.h>
-#include <TbGui/Window.h>
+#include <TbGui/key_events.h>
+#include <TbGui/mouse_events.h>
+#include <TbGui/window.h>
 
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/ResizeEvent.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/resize_event.h>
 
 #include <chrono>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "xcb_window_fixture.h"
 
-#include <TbGui/Key.h>
+#include <TbGui/key.h>
 
 using TbFoundation::Event;
 using namespace std::chrono_literals;

@@ -3,8 +3,8 @@
 #include "recording_window.h"
 #include "x_test_display.h"
 
-#include <TbGui/GuiApplication.h>
-#include <TbGui/platform/linux/XcbPlatformWindow.h>
+#include <TbGui/gui_application.h>
+#include <TbGui/platform/linux/xcb_platform_window.h>
 
 #include <gtest/gtest.h>
 

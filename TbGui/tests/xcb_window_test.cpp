@@ -1,8 +1,8 @@
 #include "xcb_window_fixture.h"
 
-#include <TbGui/platform/linux/LinuxGuiPlatformIntegration.h>
+#include <TbGui/platform/linux/linux_gui_platform_integration.h>
 
-#include <TbBindings/CreateBinding.h>
+#include <TbBindings/create_binding.h>
 
 #include <cstring>
 

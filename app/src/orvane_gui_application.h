@@ -6,7 +6,7 @@
 #include "window.h"
 #include "window_destruction_watcher.h"
 
-#include <TbGui/GuiApplication.h>
+#include <TbGui/gui_application.h>
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/EventReceiver.h>
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/event_receiver.h>
+#include <TbFoundation/update_event.h>
 
 #include <memory>
 

@@ -4,7 +4,7 @@
 #include "frame_counter.h"
 #include "orvane_update_event.h"
 
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/update_event.h>
 
 #include <QCloseEvent>
 #include <QMouseEvent>

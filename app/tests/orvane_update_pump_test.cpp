@@ -1,8 +1,8 @@
 #include "frame_counter.h"
 #include "orvane_update_event.h"
 
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/update_event.h>
 
 #include <QCoreApplication>
 

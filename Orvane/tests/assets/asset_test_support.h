@@ -1,6 +1,6 @@
 #pragma once
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 
 #include <gtest/gtest.h>
 #include <spdlog/sinks/ostream_sink.h>

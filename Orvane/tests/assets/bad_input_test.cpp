@@ -4,10 +4,10 @@
 #include "asset_test_support.h"
 #include "dds_fixture.h"
 
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/ObjMeshLoader.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/obj_mesh_loader.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/assets/texture.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "asset_test_support.h"
 
-#include <Orvane/assets/Buffer.h>
+#include <Orvane/assets/buffer.h>
 
 #include <gtest/gtest.h>
 

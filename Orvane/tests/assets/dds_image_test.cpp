@@ -1,6 +1,6 @@
 #include "dds_fixture.h"
 
-#include <Orvane/assets/DdsImage.h>
+#include <Orvane/assets/dds_image.h>
 
 #include <gtest/gtest.h>
 

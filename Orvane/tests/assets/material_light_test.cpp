@@ -1,11 +1,11 @@
 #include "asset_test_support.h"
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Light.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/assets/Texture.h>
-#include <Orvane/core/Entity.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/light.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/assets/texture.h>
+#include <Orvane/core/entity.h>
 
 #include <gtest/gtest.h>
 

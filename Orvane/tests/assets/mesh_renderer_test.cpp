@@ -1,12 +1,12 @@
 #include "asset_test_support.h"
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/assets/ObjMeshLoader.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/core/Entity.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/assets/obj_mesh_loader.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/core/entity.h>
 
 #include <gtest/gtest.h>
 

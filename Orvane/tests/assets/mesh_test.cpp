@@ -1,9 +1,9 @@
 #include "asset_test_support.h"
 #include "polygon_fixture.h"
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/ObjMeshLoader.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/obj_mesh_loader.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "polygon_fixture.h"
 
-#include <Orvane/assets/PolygonTriangulation.h>
+#include <Orvane/assets/polygon_triangulation.h>
 
 #include <gtest/gtest.h>
 

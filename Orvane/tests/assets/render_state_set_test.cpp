@@ -1,4 +1,4 @@
-#include <Orvane/assets/RenderStateSet.h>
+#include <Orvane/assets/render_state_set.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "asset_test_support.h"
 
-#include <Orvane/assets/ObjMeshLoader.h>
-#include <Orvane/assets/ShaderProgram.h>
+#include <Orvane/assets/obj_mesh_loader.h>
+#include <Orvane/assets/shader_program.h>
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "asset_test_support.h"
 #include "dds_fixture.h"
 
-#include <Orvane/assets/DdsImage.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/dds_image.h>
+#include <Orvane/assets/texture.h>
 
 #include <gtest/gtest.h>
 

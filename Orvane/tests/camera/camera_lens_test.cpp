@@ -1,6 +1,6 @@
-#include <Orvane/camera/CameraLens.h>
+#include <Orvane/camera/camera_lens.h>
 
-#include <TbBindings/Errors.h>
+#include <TbBindings/errors.h>
 
 #include <gtest/gtest.h>
 

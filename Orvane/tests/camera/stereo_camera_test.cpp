@@ -1,8 +1,8 @@
-#include <Orvane/camera/CameraLens.h>
-#include <Orvane/camera/StereoCamera.h>
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/spatial/SpatialAspect.h>
-#include <Orvane/spatial/Transform.h>
+#include <Orvane/camera/camera_lens.h>
+#include <Orvane/camera/stereo_camera.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/spatial/spatial_aspect.h>
+#include <Orvane/spatial/transform.h>
 
 #include <gtest/gtest.h>
 

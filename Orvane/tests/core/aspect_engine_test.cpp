@@ -1,9 +1,9 @@
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
-#include <Orvane/core/LayerManager.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/core/layer_manager.h>
 
-#include <TbFoundation/CoreApplication.h>
-#include <TbFoundation/UpdateEvent.h>
+#include <TbFoundation/core_application.h>
+#include <TbFoundation/update_event.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include <Orvane/core/Entity.h>
+#include <Orvane/core/entity.h>
 
-#include <TbBindings/CreateBinding.h>
-#include <TbBindings/Errors.h>
+#include <TbBindings/create_binding.h>
+#include <TbBindings/errors.h>
 
 #include <gtest/gtest.h>
 

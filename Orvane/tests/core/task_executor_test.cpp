@@ -1,4 +1,4 @@
-#include <Orvane/core/TaskExecutor.h>
+#include <Orvane/core/task_executor.h>
 
 #include <gtest/gtest.h>
 

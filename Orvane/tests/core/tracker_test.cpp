@@ -1,5 +1,5 @@
-#include <Orvane/core/EntityTrackerBase.h>
-#include <Orvane/core/SceneGraphTracker.h>
+#include <Orvane/core/entity_tracker_base.h>
+#include <Orvane/core/scene_graph_tracker.h>
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
-#include <Orvane/logic/FrameAction.h>
-#include <Orvane/logic/LogicAspect.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/logic/frame_action.h>
+#include <Orvane/logic/logic_aspect.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include <Orvane/render/EmbeddedFilesystem.h>
+#include <Orvane/render/embedded_filesystem.h>
 
 #include <gtest/gtest.h>
 

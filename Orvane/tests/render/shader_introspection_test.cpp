@@ -1,5 +1,5 @@
-#include <Orvane/render/EmbeddedFilesystem.h>
-#include <Orvane/render/ShaderIntrospection.h>
+#include <Orvane/render/embedded_filesystem.h>
+#include <Orvane/render/shader_introspection.h>
 
 #include <gtest/gtest.h>
 #include <spdlog/sinks/ostream_sink.h>

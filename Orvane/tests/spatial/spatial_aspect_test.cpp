@@ -1,13 +1,13 @@
-#include <Orvane/camera/StereoCamera.h>
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
-#include <Orvane/spatial/BoundingVolume.h>
-#include <Orvane/spatial/LowestCommonAncestor.h>
-#include <Orvane/spatial/SpatialAspect.h>
-#include <Orvane/spatial/SrtTransform.h>
+#include <Orvane/camera/stereo_camera.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/spatial/bounding_volume.h>
+#include <Orvane/spatial/lowest_common_ancestor.h>
+#include <Orvane/spatial/spatial_aspect.h>
+#include <Orvane/spatial/srt_transform.h>
 
-#include <TbBindings/CreateBinding.h>
-#include <TbBindings/Errors.h>
+#include <TbBindings/create_binding.h>
+#include <TbBindings/errors.h>
 
 #include <gtest/gtest.h>
 

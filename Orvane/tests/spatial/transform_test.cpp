@@ -1,7 +1,7 @@
-#include <Orvane/core/Entity.h>
-#include <Orvane/spatial/SrtTransform.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/spatial/srt_transform.h>
 
-#include <TbBindings/Errors.h>
+#include <TbBindings/errors.h>
 
 #include <gtest/gtest.h>
 
