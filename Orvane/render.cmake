@@ -82,13 +82,25 @@ if(TAVISHER_BUILD_TESTS)
   file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/xdg-runtime)
   file(CHMOD ${CMAKE_CURRENT_BINARY_DIR}/xdg-runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 
+  set(render_shader_dir ${CMAKE_CURRENT_SOURCE_DIR}/tests/render/shaders)
+  set(render_spirv_dir ${CMAKE_CURRENT_BINARY_DIR}/tests/render/shaders)
+  set(render_spirv)
+  foreach(shader sets.vert sets_a.frag sets_b.frag)
+    tavisher_compile_shader(${render_shader_dir}/${shader} ${render_spirv_dir}/${shader}.spv)
+    list(APPEND render_spirv ${render_spirv_dir}/${shader}.spv)
+  endforeach()
+  add_custom_target(OrvaneRenderTestShaders DEPENDS ${render_spirv})
+
   # The device tests run on the GPU test rig of the GPU library: validation layer on, errors fail the test.
   tavisher_add_test(OrvaneRenderTests
     LABELS render
     SOURCES
       tests/render/staging_and_deletion_test.cpp
       tests/render/renderer_frame_test.cpp
+      tests/render/storage_tracking_test.cpp
     LIBRARIES Orvane
     ENVIRONMENT ${render_test_environment})
   target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)
+  target_compile_definitions(OrvaneRenderTests PRIVATE RENDER_TEST_SHADER_DIR="${render_spirv_dir}")
+  add_dependencies(OrvaneRenderTests OrvaneRenderTestShaders)
 endif()

@@ -198,9 +198,9 @@ protected:
     }
 
     // Installs a clear algorithm for the given targets and starts the engine (which runs the first frame).
-    ClearAlgorithm *start(std::vector<RenderTargetReference> references, std::vector<std::string> *events = nullptr)
+    ClearAlgorithm *start(std::vector<RenderTargetReference> references)
     {
-        auto algorithm = std::make_unique<ClearAlgorithm>(events);
+        auto algorithm = std::make_unique<ClearAlgorithm>(&events);
         algorithm->renderTargetRefs = std::move(references);
         ClearAlgorithm *raw = algorithm.get();
         renderer->setRenderAlgorithm(std::move(algorithm));

@@ -80,7 +80,7 @@ TEST_F(RendererFrameTest, AResizedOffscreenExtentRecreatesTheTargetAndRetiresIts
     Orvane::Test::LogCapture defaultLog;
     auto reference = offscreenReference(8, 8, 1);
     auto watcher = std::static_pointer_cast<FixedExtentWatcher>(reference.extentWatcher);
-    start({ reference }, &events);
+    start({ reference });
     runFrames(1);
     const TbGpu::Handle<TbGpu::Texture_t> oldTexture = renderer->offscreenManager()->find(0)->texture(0);
 

@@ -166,7 +166,9 @@ TbGpu::Texture createAndFill(Renderer &renderer, spdlog::logger &logger, Texture
     options.extent = layout.extent;
     options.mipLevels = layout.levels;
     options.arrayLayers = layout.layers;
-    options.usage = TbGpu::TextureUsageFlagBits::TransferDstBit | TbGpu::TextureUsageFlagBits::SampledBit;
+    // Transfer source too, so that an uploaded texture can be read back (checks, captures).
+    options.usage = TbGpu::TextureUsageFlagBits::TransferDstBit | TbGpu::TextureUsageFlagBits::SampledBit |
+            TbGpu::TextureUsageFlagBits::TransferSrcBit;
     options.memoryUsage = TbGpu::MemoryUsage::GpuOnly;
     if (texture->exportMemory.get())
         options.externalMemoryHandleType = Render::ExportableMemoryHandleType;
