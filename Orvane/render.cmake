@@ -98,6 +98,7 @@ if(TAVISHER_BUILD_TESTS)
       tests/render/staging_and_deletion_test.cpp
       tests/render/renderer_frame_test.cpp
       tests/render/storage_tracking_test.cpp
+      tests/render/pipeline_cache_test.cpp
     LIBRARIES Orvane
     ENVIRONMENT ${render_test_environment})
   target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)

@@ -23,18 +23,6 @@ uint64_t bytesHash(const T &value)
     return std::hash<std::string_view>{}(std::string_view(reinterpret_cast<const char *>(&value), sizeof(value)));
 }
 
-bool sameRanges(const std::vector<TbGpu::PushConstantRange> &a, const std::vector<TbGpu::PushConstantRange> &b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto &x, const auto &y) {
-        return x.offset == y.offset && x.size == y.size && x.shaderStages == y.shaderStages;
-    });
-}
-
-bool sameOptions(const TbGpu::PipelineLayoutOptions &a, const TbGpu::PipelineLayoutOptions &b)
-{
-    return a.bindGroupLayouts == b.bindGroupLayouts && sameRanges(a.pushConstantRanges, b.pushConstantRanges);
-}
-
 } // namespace
 
 bool PipelineKey::operator==(const PipelineKey &other) const
@@ -80,16 +68,18 @@ uint64_t pipelineKeyHash(const TbGpu::VertexOptions *vertexFormat, const ShaderP
 }
 
 TbGpu::Handle<TbGpu::PipelineLayout_t> PipelineLayoutCache::acquire(TbGpu::Device &device,
-                                                                    const TbGpu::PipelineLayoutOptions &options)
+                                                                    const TbGpu::PipelineLayoutOptions &options,
+                                                                    const PipelineLayoutDescription &description)
 {
     for (Entry &entry : m_entries) {
-        if (sameOptions(entry.options, options)) {
+        if (entry.description == description) {
             ++entry.useCount;
             return entry.handle;
         }
     }
     Entry entry;
     entry.options = options;
+    entry.description = description;
     entry.layout = device.createPipelineLayout(options);
     entry.handle = entry.layout.handle();
     entry.useCount = 1;

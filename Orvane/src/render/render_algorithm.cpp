@@ -86,6 +86,22 @@ std::vector<TbGpu::PushConstantRange> pushConstantRanges(const ResourceFormat &f
     return ranges;
 }
 
+// The record's layouts by content: one entry per set number, as its bind group layouts are made.
+Render::PipelineLayoutDescription layoutDescription(const ShaderProgramRecord &record)
+{
+    Render::PipelineLayoutDescription description;
+    description.sets.resize(record.bindGroupLayoutHandles.size());
+    for (const ResourceSet &set : record.resourceFormat.sets) {
+        if (set.set >= description.sets.size())
+            continue;
+        for (const ResourceBinding &binding : set.bindings)
+            description.sets[set.set].push_back({ binding.binding, binding.count, binding.type, binding.stages });
+    }
+    for (const PushConstantRange &range : record.resourceFormat.pushConstantRanges)
+        description.pushConstantRanges.push_back({ range.offset, range.size, range.stages });
+    return description;
+}
+
 std::vector<TbGpu::Handle<TbGpu::ShaderModule_t>> moduleHandles(const ShaderProgramRecord &record)
 {
     std::vector<TbGpu::Handle<TbGpu::ShaderModule_t>> handles;
@@ -238,8 +254,9 @@ std::optional<Render::Pipeline> RenderAlgorithm::createPipeline(const TbGpu::Ver
         applyRenderStates(*renderStates, options);
 
     Render::Pipeline result;
-    options.layout = pipelineLayouts.acquire(
-            renderer->device(), { record->bindGroupLayoutHandles, pushConstantRanges(record->resourceFormat) });
+    options.layout = pipelineLayouts.acquire(renderer->device(),
+                                             { record->bindGroupLayoutHandles, pushConstantRanges(record->resourceFormat) },
+                                             layoutDescription(*record));
     result.layout = options.layout;
     result.bindGroupLayouts = record->bindGroupLayoutHandles;
     for (const ShaderProgramRecord::Module &module : record->modules)

@@ -8,6 +8,7 @@
 #include <TbGpu/pipeline_layout_options.h>
 #include <TbGpu/vertex_options.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
@@ -61,8 +62,18 @@ struct Pipeline {
     int16_t framesToLive{ FramesToLive };
 };
 
-// Pipeline layouts shared by every pipeline whose program has the same bind group layouts and push constant
-// ranges, counted by use.
+// What a pipeline layout holds, by content: per set number its bindings as (binding, count, type, stages), then
+// the push constant ranges as (offset, size, stages). Layouts made from equal descriptions are compatible, whichever
+// program's bind group layouts they were made from.
+struct PipelineLayoutDescription {
+    std::vector<std::vector<std::array<uint32_t, 4>>> sets;
+    std::vector<std::array<uint32_t, 3>> pushConstantRanges;
+
+    bool operator==(const PipelineLayoutDescription &) const = default;
+};
+
+// Pipeline layouts shared by every pipeline whose program has equal bind group layouts and push constant ranges,
+// counted by use.
 class PipelineLayoutCache
 {
 public:
@@ -71,10 +82,12 @@ public:
         TbGpu::PipelineLayout layout;
         TbGpu::Handle<TbGpu::PipelineLayout_t> handle;
         int32_t useCount{ 0 };
+        PipelineLayoutDescription description;
     };
 
-    // The layout made from equal options (one more use), or a new one.
-    TbGpu::Handle<TbGpu::PipelineLayout_t> acquire(TbGpu::Device &device, const TbGpu::PipelineLayoutOptions &options);
+    // The layout of an equal description (one more use), or a new one made from `options`.
+    TbGpu::Handle<TbGpu::PipelineLayout_t> acquire(TbGpu::Device &device, const TbGpu::PipelineLayoutOptions &options,
+                                                   const PipelineLayoutDescription &description);
     // One use less; the last use destroys the layout, through `deleter` when one is given (frames in flight may
     // still use it), at once otherwise.
     void release(const TbGpu::Handle<TbGpu::PipelineLayout_t> &handle, ResourceDeleter *deleter = nullptr);
