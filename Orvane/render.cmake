@@ -104,4 +104,13 @@ if(TAVISHER_BUILD_TESTS)
   target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)
   target_compile_definitions(OrvaneRenderTests PRIVATE RENDER_TEST_SHADER_DIR="${render_spirv_dir}")
   add_dependencies(OrvaneRenderTests OrvaneRenderTestShaders)
+
+  # Frames into a window's swapchain; the screen is read back, so these hold the display lock.
+  tavisher_add_test(OrvaneRenderWindowTests
+    LABELS render
+    SOURCES tests/render/renderer_swapchain_test.cpp
+    LIBRARIES Orvane PkgConfig::XCB
+    ENVIRONMENT ${render_test_environment})
+  target_include_directories(OrvaneRenderWindowTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)
+  set_tests_properties(OrvaneRenderWindowTests PROPERTIES RESOURCE_LOCK x-display)
 endif()
