@@ -4,7 +4,9 @@
 
 #include "../assets/asset_test_support.h"
 
+#include <Orvane/assets/DdsImage.h>
 #include <Orvane/assets/RenderStateSet.h>
+#include <Orvane/assets/Texture.h>
 #include <Orvane/core/AspectEngine.h>
 #include <Orvane/core/Entity.h>
 #include <Orvane/render/offscreen_render_area_manager.h>
@@ -20,11 +22,31 @@
 
 #include <TbGpu/device.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace Orvane::Test {
+
+// A texture filled by hand, or from a DDS file of any kind (a cube map included).
+class HandMadeTexture : public Texture
+{
+public:
+    explicit HandMadeTexture(TextureType kind = TextureType::TwoDimensional)
+        : Texture(kind)
+    {
+    }
+    bool loadFromMemory(const std::vector<uint8_t> &) override { return false; }
+    bool loadTexture(const std::string &file) override
+    {
+        DdsReadResult result = readDdsFile(file);
+        if (!result)
+            return false;
+        adoptDdsImage(std::make_unique<DdsImage>(std::move(*result.image)));
+        return true;
+    }
+};
 
 class FixedExtentWatcher : public WindowExtentWatcher
 {
@@ -84,6 +106,8 @@ public:
     {
         TbGpu::Device &device = renderer->device();
         TbGpu::CommandRecorder recorder = device.createCommandRecorder({ renderer->graphicsQueue()->handle() });
+        if (recordUploads)
+            recordUploads(recorder, frameIndex);
         for (RenderTarget *target : liveTargets())
             recordTarget(recorder, *target, frameIndex);
         m_commands[frameIndex] = recorder.finish();
@@ -122,6 +146,8 @@ public:
     }
 
     TbGpu::ColorClearValue clearColor{ { 0.0f, 0.5f, 1.0f, 1.0f } };
+    // Work recorded at the start of each frame, before the passes.
+    std::function<void(TbGpu::CommandRecorder &, uint32_t)> recordUploads;
     int preparedFrames{ 0 };
     int renderedFrames{ 0 };
     std::vector<RenderTarget *> createdTargets;

@@ -28,25 +28,6 @@ std::string renderTestShader(const std::string &name)
     return std::string(RENDER_TEST_SHADER_DIR) + "/" + name + ".spv";
 }
 
-// A texture filled by hand, or from a DDS file of any kind (a cube map included).
-class HandMadeTexture : public Texture
-{
-public:
-    explicit HandMadeTexture(TextureType kind = TextureType::TwoDimensional)
-        : Texture(kind)
-    {
-    }
-    bool loadFromMemory(const std::vector<uint8_t> &) override { return false; }
-    bool loadTexture(const std::string &file) override
-    {
-        DdsReadResult result = readDdsFile(file);
-        if (!result)
-            return false;
-        adoptDdsImage(std::make_unique<DdsImage>(std::move(*result.image)));
-        return true;
-    }
-};
-
 std::vector<uint8_t> bytesOf(std::size_t size, uint8_t seed)
 {
     std::vector<uint8_t> bytes(size);
