@@ -99,6 +99,7 @@ if(TAVISHER_BUILD_TESTS)
       tests/render/renderer_frame_test.cpp
       tests/render/storage_tracking_test.cpp
       tests/render/pipeline_cache_test.cpp
+      tests/render/swapchain_choices_test.cpp
     LIBRARIES Orvane
     ENVIRONMENT ${render_test_environment})
   target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)

@@ -285,3 +285,37 @@ TEST_F(StorageTrackingTest, ATextureWithSeveralLayersGetsThemAll)
     EXPECT_EQ(textureBytes(record->texture.handle(), 2, 0, { 2, 2, 1 }, 16),
               std::vector<uint8_t>(pixels.begin() + 32, pixels.end()));
 }
+
+TEST_F(StorageTrackingTest, ANewRootEmptiesTheStoragesThenTracksTheNewTreeWithAFreshNullProgram)
+{
+    auto *buffer = own(std::make_unique<VertexBuffer>());
+    buffer->data = bytesOf(12, 1);
+    Mesh *mesh = own(std::make_unique<Mesh>());
+    mesh->vertexBuffers = { buffer };
+    root->addChildEntity(std::make_unique<Entity>())->createComponent<MeshRenderer>()->mesh = mesh;
+    runFrames(1);
+    ShaderProgram *oldNull = algorithm->nullShaderProgram;
+    ASSERT_NE(renderer->shaderProgramStorage().find(oldNull), nullptr);
+    ASSERT_EQ(renderer->meshStorage().size(), 1u);
+
+    auto newRoot = std::make_unique<Entity>();
+    auto *newBuffer = newRoot->addChild(std::make_unique<VertexBuffer>());
+    newBuffer->data = bytesOf(24, 2);
+    Mesh *newMesh = newRoot->addChild(std::make_unique<Mesh>());
+    newMesh->vertexBuffers = { newBuffer };
+    newRoot->addChildEntity(std::make_unique<Entity>())->createComponent<MeshRenderer>()->mesh = newMesh;
+    events.clear();
+    root = newRoot.get();
+    engine->setRootEntity(std::move(newRoot));
+    EXPECT_EQ(renderer->meshStorage().size(), 0u);
+    EXPECT_EQ(renderer->bufferStorage().size(), 0u);
+    EXPECT_EQ(events, (std::vector<std::string>{ "clear: mesh renderer removed" }));
+    ASSERT_NE(algorithm->nullShaderProgram, nullptr);
+    EXPECT_EQ(algorithm->nullShaderProgram->parent(), root);
+    EXPECT_NE(renderer->shaderProgramStorage().find(algorithm->nullShaderProgram), nullptr);
+
+    runFrames(1);
+    EXPECT_NE(renderer->meshStorage().find(newMesh), nullptr);
+    EXPECT_NE(renderer->bufferStorage().find(newBuffer), nullptr);
+    EXPECT_EQ(renderer->activeMeshRenderers().size(), 1u);
+}
