@@ -2,7 +2,7 @@
 
 #include <Orvane/render/resource_deleter.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/device.h>
 
 #include <algorithm>

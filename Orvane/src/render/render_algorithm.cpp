@@ -1,13 +1,13 @@
 #include <Orvane/render/render_algorithm.h>
 
-#include <Orvane/assets/RenderStateSet.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/core/Entity.h>
+#include <Orvane/assets/render_state_set.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/core/entity.h>
 #include <Orvane/render/render_states.h>
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/storages/shader_program_storage.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/adapter.h>
 #include <TbGpu/graphics_pipeline_options.h>
 

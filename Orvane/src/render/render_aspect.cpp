@@ -1,19 +1,19 @@
 #include <Orvane/render/render_aspect.h>
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Light.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/light.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/assets/texture.h>
 #include <Orvane/assets/environment_light.h>
-#include <Orvane/core/TaskExecutor.h>
+#include <Orvane/core/task_executor.h>
 #include <Orvane/render/render_algorithm.h>
 #include <Orvane/render/render_trackers.h>
 #include <Orvane/render/renderer.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/device.h>
 
 namespace Orvane {

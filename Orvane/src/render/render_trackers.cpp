@@ -1,12 +1,12 @@
 #include <Orvane/render/render_trackers.h>
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Light.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/light.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/assets/texture.h>
 #include <Orvane/assets/environment_light.h>
 #include <Orvane/render/render_aspect.h>
 
@@ -126,6 +126,19 @@ void EntityTracker::registerComponentsToTrack(Entity *entity)
 {
     addConnection(entity, entity->componentsChanged.connect([this](Entity *changed) { trackComponents(changed); }));
     trackComponents(entity);
+}
+
+void EntityTracker::unregisterComponentsToTrack(Entity *entity)
+{
+    RenderAspect &renderAspect = *aspect();
+    for (const auto &component : entity->components()) {
+        if (auto *meshRenderer = dynamic_cast<MeshRenderer *>(component.get()))
+            renderAspect.meshRendererTracker().untrack(meshRenderer);
+        if (auto *light = dynamic_cast<Light *>(component.get()))
+            renderAspect.lightTracker().untrack(light);
+        if (auto *environmentLight = dynamic_cast<EnvironmentLight *>(component.get()))
+            renderAspect.environmentLightTracker().untrack(environmentLight);
+    }
 }
 
 void EntityTracker::trackComponents(Entity *entity)

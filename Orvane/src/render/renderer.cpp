@@ -1,9 +1,9 @@
 #include <Orvane/render/renderer.h>
 
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
-#include <Orvane/core/TaskExecutor.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
+#include <Orvane/core/task_executor.h>
 #include <Orvane/render/offscreen_render_area_manager.h>
 #include <Orvane/render/offscreen_render_target.h>
 #include <Orvane/render/render_algorithm.h>
@@ -20,7 +20,7 @@
 #include <Orvane/render/swapchain_render_target.h>
 #include <Orvane/render/thread_resource_registry.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 
 #include <algorithm>
 #include <stdexcept>

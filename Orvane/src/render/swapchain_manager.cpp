@@ -2,7 +2,7 @@
 
 #include <Orvane/render/swapchain_render_target.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/device.h>
 
 #include <algorithm>

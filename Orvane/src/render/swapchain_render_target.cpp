@@ -1,6 +1,6 @@
 #include <Orvane/render/swapchain_render_target.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/adapter.h>
 #include <TbGpu/device.h>
 

@@ -1,6 +1,6 @@
 #include <Orvane/render/thread_resource_registry.h>
 
-#include <Orvane/core/TaskExecutor.h>
+#include <Orvane/core/task_executor.h>
 #include <Orvane/render/resource_deleter.h>
 #include <Orvane/render/staging_buffer_pool.h>
 

@@ -1,8 +1,8 @@
 #include "render_test_support.h"
 
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/assets/ShaderProgram.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/assets/shader_program.h>
 
 #include <TbGpu/adapter.h>
 

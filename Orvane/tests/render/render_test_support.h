@@ -4,11 +4,11 @@
 
 #include "../assets/asset_test_support.h"
 
-#include <Orvane/assets/DdsImage.h>
-#include <Orvane/assets/RenderStateSet.h>
-#include <Orvane/assets/Texture.h>
-#include <Orvane/core/AspectEngine.h>
-#include <Orvane/core/Entity.h>
+#include <Orvane/assets/dds_image.h>
+#include <Orvane/assets/render_state_set.h>
+#include <Orvane/assets/texture.h>
+#include <Orvane/core/aspect_engine.h>
+#include <Orvane/core/entity.h>
 #include <Orvane/render/offscreen_render_area_manager.h>
 #include <Orvane/render/offscreen_render_target.h>
 #include <Orvane/render/render_algorithm.h>

@@ -1,8 +1,8 @@
 #include "render_test_support.h"
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/MeshRenderer.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh_renderer.h>
 #include <Orvane/render/staging_buffer_pool.h>
 #include <Orvane/render/offscreen_render_area_manager.h>
 #include <Orvane/render/resource_deleter.h>

@@ -1,14 +1,14 @@
 #include "../assets/dds_fixture.h"
 #include "render_test_support.h"
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/DdsImage.h>
-#include <Orvane/assets/Light.h>
-#include <Orvane/assets/Material.h>
-#include <Orvane/assets/Mesh.h>
-#include <Orvane/assets/MeshRenderer.h>
-#include <Orvane/assets/ShaderProgram.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/dds_image.h>
+#include <Orvane/assets/light.h>
+#include <Orvane/assets/material.h>
+#include <Orvane/assets/mesh.h>
+#include <Orvane/assets/mesh_renderer.h>
+#include <Orvane/assets/shader_program.h>
+#include <Orvane/assets/texture.h>
 #include <Orvane/render/storages/buffer_storage.h>
 #include <Orvane/render/storages/default_material_storage.h>
 #include <Orvane/render/storages/light_storage.h>

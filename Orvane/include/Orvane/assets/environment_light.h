@@ -1,9 +1,9 @@
 #pragma once
 
-#include <Orvane/core/Component.h>
+#include <Orvane/core/component.h>
 
-#include <TbBindings/Property.h>
-#include <TbBindings/Signal.h>
+#include <TbBindings/property.h>
+#include <TbBindings/signal.h>
 
 namespace Orvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Orvane/assets/RenderStateSet.h>
+#include <Orvane/assets/render_state_set.h>
 
 #include <TbGpu/graphics_pipeline.h>
 #include <TbGpu/handle.h>

@@ -4,8 +4,8 @@
 #include <Orvane/render/pipeline_cache.h>
 #include <Orvane/render/render_target_reference.h>
 
-#include <TbBindings/Property.h>
-#include <TbFoundation/Object.h>
+#include <TbBindings/property.h>
+#include <TbFoundation/object.h>
 #include <TbGpu/adapter_properties.h>
 #include <TbGpu/gpu_semaphore.h>
 #include <TbGpu/handle.h>

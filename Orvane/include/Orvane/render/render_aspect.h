@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Orvane/core/Aspect.h>
+#include <Orvane/core/aspect.h>
 
 #include <cstdint>
 #include <memory>

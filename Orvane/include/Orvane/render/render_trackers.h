@@ -1,7 +1,7 @@
 #pragma once
 
-#include <Orvane/core/EntityTrackerBase.h>
-#include <Orvane/core/SceneGraphTracker.h>
+#include <Orvane/core/entity_tracker_base.h>
+#include <Orvane/core/scene_graph_tracker.h>
 
 namespace Orvane {
 
@@ -85,6 +85,7 @@ public:
 
 protected:
     void registerComponentsToTrack(Entity *entity) override;
+    void unregisterComponentsToTrack(Entity *entity) override;
 
 private:
     void trackComponents(Entity *entity);

@@ -2,8 +2,8 @@
 
 #include <Orvane/render/frames_in_flight.h>
 
-#include <TbBindings/ConnectionHandle.h>
-#include <TbFoundation/Object.h>
+#include <TbBindings/connection_handle.h>
+#include <TbFoundation/object.h>
 #include <TbGpu/device.h>
 #include <TbGpu/fence.h>
 #include <TbGpu/handle.h>

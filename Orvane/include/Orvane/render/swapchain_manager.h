@@ -1,6 +1,6 @@
 #pragma once
 
-#include <TbBindings/Signal.h>
+#include <TbBindings/signal.h>
 #include <TbGpu/handle.h>
 
 #include <cstdint>

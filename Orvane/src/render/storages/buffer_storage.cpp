@@ -1,6 +1,6 @@
 #include <Orvane/render/storages/buffer_storage.h>
 
-#include <Orvane/assets/Buffer.h>
+#include <Orvane/assets/buffer.h>
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/resource_deleter.h>
 #include <Orvane/render/storages/gpu_transfers.h>

@@ -1,11 +1,11 @@
 #include <Orvane/render/storages/default_material_storage.h>
 
-#include <Orvane/assets/Material.h>
+#include <Orvane/assets/material.h>
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/resource_deleter.h>
 #include <Orvane/render/storages/shader_program_storage.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 
 namespace Orvane {
 

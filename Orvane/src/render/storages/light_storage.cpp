@@ -1,9 +1,9 @@
 #include <Orvane/render/storages/light_storage.h>
 
-#include <Orvane/assets/Light.h>
-#include <Orvane/core/Entity.h>
+#include <Orvane/assets/light.h>
+#include <Orvane/core/entity.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 
 namespace Orvane {
 

@@ -1,11 +1,11 @@
 #include <Orvane/render/storages/mesh_storage.h>
 
-#include <Orvane/assets/Buffer.h>
-#include <Orvane/assets/Mesh.h>
+#include <Orvane/assets/buffer.h>
+#include <Orvane/assets/mesh.h>
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/storages/buffer_storage.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 
 namespace Orvane {
 

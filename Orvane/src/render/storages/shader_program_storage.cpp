@@ -1,9 +1,9 @@
 #include <Orvane/render/storages/shader_program_storage.h>
 
-#include <Orvane/assets/ShaderProgram.h>
+#include <Orvane/assets/shader_program.h>
 #include <Orvane/render/renderer.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/device.h>
 
 namespace Orvane {

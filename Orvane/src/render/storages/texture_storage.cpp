@@ -1,14 +1,14 @@
 #include <Orvane/render/storages/texture_storage.h>
 
-#include <Orvane/assets/DdsImage.h>
-#include <Orvane/assets/Texture.h>
+#include <Orvane/assets/dds_image.h>
+#include <Orvane/assets/texture.h>
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/resource_deleter.h>
 #include <Orvane/render/staging_buffer_pool.h>
 #include <Orvane/render/storages/gpu_transfers.h>
 #include <Orvane/render/texel_blocks.h>
 
-#include <TbFoundation/Logging.h>
+#include <TbFoundation/logging.h>
 #include <TbGpu/adapter.h>
 #include <TbGpu/command_recorder.h>
 #include <TbGpu/device.h>

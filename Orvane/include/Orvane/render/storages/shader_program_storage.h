@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Orvane/render/ResourceFormat.h>
+#include <Orvane/render/resource_format.h>
 #include <Orvane/render/storages/resource_storage.h>
 
 #include <TbGpu/bind_group_layout.h>
