@@ -199,6 +199,26 @@ TEST_F(StorageTrackingTest, AMeshRendererWithoutEntityLeavesTheDrawSetAndComesBa
     EXPECT_EQ(events, (std::vector<std::string>{ "clear: mesh renderer removed", "clear: mesh renderer added" }));
 }
 
+// A subtree taken out of the scene is no longer drawn, down to its deepest mesh renderer, and is drawn
+// again once it is put back.
+TEST_F(StorageTrackingTest, ASubtreeTakenOutLeavesTheDrawSetWholeUntilItIsPutBack)
+{
+    Entity *parent = root->addChildEntity(std::make_unique<Entity>());
+    Entity *child = parent->addChildEntity(std::make_unique<Entity>());
+    child->createComponent<MeshRenderer>();
+    runFrames(1);
+    ASSERT_EQ(renderer->activeMeshRenderers().size(), 1u);
+
+    std::unique_ptr<Entity> detached = root->takeChildEntity(parent);
+    runFrames(1);
+    EXPECT_TRUE(renderer->activeMeshRenderers().empty());
+    EXPECT_TRUE(renderer->meshRenderers().empty());
+
+    root->addChildEntity(std::move(detached));
+    runFrames(1);
+    EXPECT_EQ(renderer->activeMeshRenderers().size(), 1u);
+}
+
 TEST_F(StorageTrackingTest, NullEntriesOfTrackedListsAreSkippedWithOneWarning)
 {
     Orvane::Test::LogCapture aspectLog("render aspect");
