@@ -1,4 +1,4 @@
-#include "gpu_test_rig.h"
+#include "vulkan_test_rig.h"
 
 #include <TbGpu/vulkan/memory_allocator.h>
 
@@ -6,7 +6,7 @@
 #include <random>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -78,7 +78,7 @@ TEST(NonCoherentRangeTest, WidensToAtomsInsideTheBlock)
                 << c.allocationOffset << "+" << c.offset;
 }
 
-class MemoryAllocatorTest : public GpuTestRig
+class MemoryAllocatorTest : public VulkanTestRig
 {
 protected:
     // An allocator of its own with small blocks, so block growth and merging show with few resources.

@@ -1,11 +1,12 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 #include "spirv_files.h"
 
 #include <array>
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -29,7 +30,7 @@ ColorClearValue clearColour(float r, float g, float b, float a)
 
 } // namespace
 
-class RenderPassTest : public GpuTestRig
+class RenderPassTest : public VulkanTestRig
 {
 protected:
     Texture makeTexture(Format format, uint32_t layers, SampleCountFlagBits samples, TextureUsageFlags usage)

@@ -1,4 +1,5 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <xcb/xcb.h>
 
@@ -11,7 +12,7 @@
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -69,7 +70,7 @@ ColorClearValue colour(float r, float g, float b)
 
 // A plain XCB window at the screen's origin (there is no window manager under the test display). These tests
 // take the display lock: they read the screen back.
-class SwapchainTest : public GpuTestRig
+class SwapchainTest : public VulkanTestRig
 {
 protected:
     void SetUp() override
@@ -79,14 +80,14 @@ protected:
         m_connection = xcb_connect(nullptr, nullptr);
         if (xcb_connection_has_error(m_connection))
             GTEST_SKIP() << "cannot reach the X display";
-        GpuTestRig::SetUp();
+        VulkanTestRig::SetUp();
     }
 
     void TearDown() override
     {
         if (!m_connection)
             return;
-        GpuTestRig::TearDown();
+        VulkanTestRig::TearDown();
         for (xcb_window_t window : m_windows)
             xcb_destroy_window(m_connection, window);
         xcb_disconnect(m_connection);

@@ -1,12 +1,13 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <array>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
-class SyncTest : public GpuTestRig
+class SyncTest : public VulkanTestRig
 {
 };
 
@@ -80,7 +81,7 @@ TEST_F(SyncTest, TwoFramesInFlight)
     EXPECT_EQ(last[(frameCount - 2) % 2], frameCount - 1);
 }
 
-class TimestampTest : public GpuTestRig
+class TimestampTest : public VulkanTestRig
 {
 protected:
     VulkanTimestampQueryRecorder *timestamps(const Handle<TimestampQueryRecorder_t> &handle)
