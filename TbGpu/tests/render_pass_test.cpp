@@ -5,7 +5,6 @@
 #include <array>
 
 using namespace TbGpu;
-using TbGpuTest::colourAspect;
 using TbGpuTest::VulkanTestRig;
 
 namespace {
@@ -115,16 +114,7 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
     renderPass.draw(DrawCommand{ 3 });
     renderPass.end();
 
-    TextureMemoryBarrierOptions toCopy;
-    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
-    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
-    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
-    toCopy.dstMask = AccessFlagBits::TransferReadBit;
-    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.texture = resolved.handle();
-    toCopy.range = { colourAspect, 0, 1, 0, 2 };
-    recorder.textureMemoryBarrier(toCopy);
+    // The pass's outgoing dependency orders the resolve and the final layout transition before the copy.
     BufferTextureCopyRegion region;
     region.textureSubResource = { TextureAspectFlagBits::ColorBit, 0, 0, 2 };
     region.textureExtent = { size, size, 1 };
@@ -240,6 +230,63 @@ TEST_F(RenderPassTest, PipelineCreationFailures)
         TbGpuTest::LogCapture log;
         EXPECT_FALSE(device.createShaderModule({}).isValid());
         EXPECT_TRUE(log.contains(spdlog::level::err, "Error when creating shader module: -3"));
+    }
+}
+
+// A pass's outgoing dependency orders its attachment writes and final layout transition before fragment shaders
+// that sample the target and transfers that read it: a second pass samples the first one's target and a copy reads
+// the second one's right after it, with no barrier recorded by the caller.
+TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
+{
+    const TextureUsageFlags sampledTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::SampledBit;
+    const TextureUsageFlags copiedTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
+    Texture source = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, sampledTarget);
+    Texture target = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, copiedTarget);
+    TextureView sourceView = source.createView();
+    TextureView targetView = target.createView();
+    Sampler sampler = device.createSampler();
+    BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
+            { { { 0, 1, ResourceBindingType::CombinedImageSampler, ShaderStageFlagBits::FragmentBit } } });
+    PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
+    BindGroup bindGroup = device.createBindGroup(
+            { bindGroupLayout.handle(), { { 0, TextureViewSamplerBinding{ sourceView.handle(), sampler.handle() } } } });
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("fullscreen_triangle.vert.spv"));
+    ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("sampled_texture.frag.spv"));
+    GraphicsPipelineOptions pipelineOptions;
+    pipelineOptions.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit },
+                                     { fragment.handle(), ShaderStageFlagBits::FragmentBit } };
+    pipelineOptions.layout = pipelineLayout.handle();
+    pipelineOptions.renderTargets = { { colourFormat } };
+    pipelineOptions.primitive.cullMode = CullModeFlagBits::None;
+    GraphicsPipeline pipeline = device.createGraphicsPipeline(pipelineOptions);
+    ASSERT_TRUE(bindGroup.isValid() && pipeline.isValid());
+
+    Buffer readback = TbGpuTest::readbackBuffer(device, size * size * 4);
+    CommandRecorder recorder = device.createCommandRecorder();
+    ColorAttachment drawn;
+    drawn.view = sourceView.handle();
+    drawn.clearValue = clearColour(1, 1, 0, 1);
+    drawn.finalLayout = TextureLayout::ShaderReadOnlyOptimal;
+    recorder.beginRenderPass({ { drawn } }).end();
+    ColorAttachment sampling;
+    sampling.view = targetView.handle();
+    sampling.clearValue = clearColour(0, 0, 0, 1);
+    sampling.finalLayout = TextureLayout::TransferSrcOptimal;
+    RenderPassCommandRecorder pass = recorder.beginRenderPass({ { sampling } });
+    pass.setPipeline(pipeline.handle());
+    pass.setBindGroup(0, bindGroup.handle());
+    pass.draw(DrawCommand{ 3 });
+    pass.end();
+    BufferTextureCopyRegion region;
+    region.textureExtent = { size, size, 1 };
+    recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    TbGpuTest::transferToHostBarrier(recorder, readback);
+    TbGpuTest::submitAndWait(device, recorder.finish());
+
+    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, size * size * 4);
+    for (uint32_t texel = 0; texel < size * size; ++texel) {
+        const uint8_t *p = &bytes[texel * 4];
+        ASSERT_EQ((std::array<int, 4>{ p[0], p[1], p[2], p[3] }), (std::array<int, 4>{ 0, 255, 255, 255 })) << texel;
     }
 }
 
@@ -384,16 +431,6 @@ TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
     pass.end();
     BufferTextureCopyRegion region;
     region.textureExtent = { side, side, 1 };
-    TextureMemoryBarrierOptions toCopy;
-    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
-    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
-    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
-    toCopy.dstMask = AccessFlagBits::TransferReadBit;
-    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.texture = target.handle();
-    toCopy.range = { colourAspect, 0, 1, 0, 1 };
-    recorder.textureMemoryBarrier(toCopy);
     recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
     TbGpuTest::transferToHostBarrier(recorder, readback);
     TbGpuTest::submitAndWait(device, recorder.finish());

@@ -4,6 +4,8 @@
 #include <TbGpu/utils/logging.h>
 #include <TbGpu/vulkan/vulkan_enums.h>
 
+#include <array>
+
 namespace TbGpu {
 
 namespace {
@@ -38,6 +40,40 @@ VkAttachmentReference2 reference(uint32_t index, VkImageLayout layout, VkImageAs
     reference.layout = layout;
     reference.aspectMask = aspect;
     return reference;
+}
+
+// Every render pass orders itself against the work around it, so neither callers nor the caches' users record
+// barriers for what a pass does to its own attachments. Before the pass: earlier attachment writes, transfers into
+// the attachments and reads of them (fragment shaders, transfers) finish before its loads and initial layout
+// transitions; the colour attachment output stage is also where an acquired swapchain image's semaphore is waited
+// for. After the pass: its attachment writes and final layout transitions finish before fragment shaders sample
+// the targets and transfers read or overwrite them; presentation waits for the whole submission anyway.
+std::array<VkSubpassDependency2, 2> externalDependencies()
+{
+    constexpr VkPipelineStageFlags attachmentStages = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT |
+            VK_PIPELINE_STAGE_EARLY_FRAGMENT_TESTS_BIT | VK_PIPELINE_STAGE_LATE_FRAGMENT_TESTS_BIT;
+    constexpr VkAccessFlags attachmentWrites =
+            VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT | VK_ACCESS_DEPTH_STENCIL_ATTACHMENT_WRITE_BIT;
+    constexpr VkPipelineStageFlags readersAround = VK_PIPELINE_STAGE_FRAGMENT_SHADER_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT;
+
+    VkSubpassDependency2 incoming{ VK_STRUCTURE_TYPE_SUBPASS_DEPENDENCY_2 };
+    incoming.srcSubpass = VK_SUBPASS_EXTERNAL;
+    incoming.dstSubpass = 0;
+    incoming.srcStageMask = attachmentStages | readersAround;
+    incoming.srcAccessMask = attachmentWrites | VK_ACCESS_TRANSFER_WRITE_BIT;
+    incoming.dstStageMask = attachmentStages;
+    incoming.dstAccessMask = attachmentWrites | VK_ACCESS_COLOR_ATTACHMENT_READ_BIT |
+            VK_ACCESS_DEPTH_STENCIL_ATTACHMENT_READ_BIT;
+
+    VkSubpassDependency2 outgoing{ VK_STRUCTURE_TYPE_SUBPASS_DEPENDENCY_2 };
+    outgoing.srcSubpass = 0;
+    outgoing.dstSubpass = VK_SUBPASS_EXTERNAL;
+    outgoing.srcStageMask = attachmentStages;
+    outgoing.srcAccessMask = attachmentWrites;
+    outgoing.dstStageMask = readersAround;
+    outgoing.dstAccessMask =
+            VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
+    return { incoming, outgoing };
 }
 
 VkStencilOpState stencilState(const StencilOperationOptions &options)
@@ -335,6 +371,9 @@ Handle<RenderPass_t> VulkanResourceManager::insertRenderPass(const Handle<Device
     createInfo.pAttachments = attachments.data();
     createInfo.subpassCount = 1;
     createInfo.pSubpasses = &subpass;
+    const std::array<VkSubpassDependency2, 2> dependencies = externalDependencies();
+    createInfo.dependencyCount = static_cast<uint32_t>(dependencies.size());
+    createInfo.pDependencies = dependencies.data();
     if (viewMask != 0) {
         createInfo.correlatedViewMaskCount = 1;
         createInfo.pCorrelatedViewMasks = &viewMask;

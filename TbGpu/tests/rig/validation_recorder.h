@@ -1,6 +1,6 @@
 #pragma once
 
-// Vulkan instances for tests, watched by the Khronos validation layer.
+// Vulkan instances for tests, watched by the Khronos validation layer with its synchronization validation on.
 // Every warning and error either reports is recorded; errors fail the running test at once, with the message.
 // Nothing here goes through TbGpu: a test adopts the instance (as the application adopts Qt's), so the same
 // instance serves tests of the library, of the engine and of the application.
@@ -145,7 +145,12 @@ public:
         application.pApplicationName = applicationName;
         application.apiVersion = VK_API_VERSION_1_2;
 
+        const VkValidationFeatureEnableEXT enabled[] = { VK_VALIDATION_FEATURE_ENABLE_SYNCHRONIZATION_VALIDATION_EXT };
+        VkValidationFeaturesEXT features{ VK_STRUCTURE_TYPE_VALIDATION_FEATURES_EXT };
+        features.enabledValidationFeatureCount = 1;
+        features.pEnabledValidationFeatures = enabled;
         VkDebugUtilsMessengerCreateInfoEXT messenger = m_validation.createInfo();
+        messenger.pNext = &features;
 
         const char *layers[] = { "VK_LAYER_KHRONOS_validation" };
         const std::vector<const char *> extensions = wantedExtensions();
@@ -179,7 +184,7 @@ public:
 private:
     static std::vector<const char *> wantedExtensions()
     {
-        std::vector<const char *> wanted = { VK_EXT_DEBUG_UTILS_EXTENSION_NAME };
+        std::vector<const char *> wanted = { VK_EXT_DEBUG_UTILS_EXTENSION_NAME, VK_EXT_VALIDATION_FEATURES_EXTENSION_NAME };
         uint32_t count = 0;
         vkEnumerateInstanceExtensionProperties(nullptr, &count, nullptr);
         std::vector<VkExtensionProperties> available(count);
