@@ -133,12 +133,13 @@ protected:
         return options;
     }
 
-    // Records a clear of a swapchain image to `clear`, leaving it ready to present.
+    // Records a clear of a swapchain image to `clear`, leaving it ready to present. The layout transition starts
+    // at colour attachment output, where the submission waits for the image to be acquired.
     static void recordClearForPresent(CommandRecorder &recorder, const Handle<Texture_t> &image,
                                       const ColorClearValue &clear)
     {
         TextureMemoryBarrierOptions barrier;
-        barrier.srcStages = PipelineStageFlagBits::TopOfPipeBit;
+        barrier.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
         barrier.dstStages = PipelineStageFlagBits::TransferBit;
         barrier.dstMask = AccessFlagBits::TransferWriteBit;
         barrier.newLayout = TextureLayout::TransferDstOptimal;
@@ -193,12 +194,13 @@ protected:
         m_frameDone = {};
     }
 
-private:
-    xcb_connection_t *m_connection{ nullptr };
-    std::vector<xcb_window_t> m_windows;
     GpuSemaphore m_imageAvailable;
     GpuSemaphore m_renderDone;
     Fence m_frameDone;
+
+private:
+    xcb_connection_t *m_connection{ nullptr };
+    std::vector<xcb_window_t> m_windows;
 };
 
 TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
@@ -246,6 +248,46 @@ TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
 
     EXPECT_EQ(clearAndPresent(swapchain, colour(0, 1, 0)), PresentResult::Success);
     EXPECT_EQ(waitForScreenPixel(100, 75, { 0, 255, 0 }), (Rgb{ 0, 255, 0 }));
+    dropSyncObjects();
+}
+
+// A render pass takes the acquired image out of the undefined layout in its incoming dependency, at colour
+// attachment output: the submission waits for the acquire there, so the image is not touched before the
+// presentation engine lets go of it. Semaphores a submission signals are waited for by all commands.
+TEST_F(SwapchainTest, AcquiredImageIsWaitedForAtColourAttachmentOutput)
+{
+    Surface surface = instance.createSurface(openWindow(0, 160, 120));
+    Swapchain swapchain = device.createSwapchain(swapchainOptions(surface));
+    ASSERT_TRUE(swapchain.isValid());
+    makeSyncObjects();
+    uint32_t imageIndex = 0;
+    ASSERT_EQ(swapchain.getNextImageIndex(imageIndex, m_imageAvailable.handle()), AcquireImageResult::Success);
+    TextureView view = swapchain.textures().at(imageIndex).createView();
+    ASSERT_TRUE(view.isValid());
+
+    CommandRecorder recorder = device.createCommandRecorder();
+    ColorAttachment target;
+    target.view = view.handle();
+    target.clearValue = colour(0, 0, 1);
+    target.finalLayout = TextureLayout::PresentSrc;
+    recorder.beginRenderPass({ { target } }).end();
+    CommandBuffer commands = recorder.finish();
+    Queue &queue = device.queues().at(0);
+    ASSERT_EQ(queue.submit({ { commands.handle() }, { m_imageAvailable.handle() }, { m_renderDone.handle() },
+                             m_frameDone.handle() }),
+              ResultCode::Success);
+    EXPECT_EQ(manager()->getQueue(queue.handle())->waitStages,
+              std::vector<VkPipelineStageFlags>{ VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT });
+    EXPECT_EQ(queue.present({ { m_renderDone.handle() }, { { swapchain.handle(), imageIndex } } }),
+              PresentResult::Success);
+    EXPECT_EQ(m_frameDone.wait(), ResultCode::Success);
+    EXPECT_EQ(waitForScreenPixel(80, 60, { 0, 0, 255 }), (Rgb{ 0, 0, 255 }));
+
+    // The semaphore a submission signalled is waited for by all commands of the next one.
+    ASSERT_EQ(queue.submit({ {}, {}, { m_imageAvailable.handle() }, {} }), ResultCode::Success);
+    ASSERT_EQ(queue.submit({ {}, { m_imageAvailable.handle() }, {}, {} }), ResultCode::Success);
+    EXPECT_EQ(manager()->getQueue(queue.handle())->waitStages,
+              std::vector<VkPipelineStageFlags>{ VK_PIPELINE_STAGE_ALL_COMMANDS_BIT });
     dropSyncObjects();
 }
 

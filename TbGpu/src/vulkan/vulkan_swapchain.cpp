@@ -62,7 +62,9 @@ AcquireImageResult VulkanSwapchain::getNextImageIndex(uint32_t &imageIndex, cons
         TBGPU_LOG_ERROR("Could not find a valid device");
         return AcquireImageResult::DeviceLost;
     }
-    const VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
+    VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
+    if (signal)
+        signal->waitStage = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;
     const VkResult result = vkAcquireNextImageKHR(device->device, swapchain, UINT64_MAX,
                                                   signal ? signal->semaphore : VK_NULL_HANDLE, VK_NULL_HANDLE,
                                                   &imageIndex);
