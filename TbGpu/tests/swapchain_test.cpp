@@ -291,6 +291,20 @@ TEST_F(SwapchainTest, AcquiredImageIsWaitedForAtColourAttachmentOutput)
     dropSyncObjects();
 }
 
+// A minimised window reports a zero extent; such a swapchain is refused with an error before the driver sees it.
+TEST_F(SwapchainTest, ZeroExtentIsRefusedBeforeReachingTheDriver)
+{
+    Surface surface = instance.createSurface(openWindow(0, 160, 120));
+    for (const Extent2D extent : { Extent2D{ 0, 0 }, Extent2D{ 160, 0 }, Extent2D{ 0, 120 } }) {
+        SwapchainOptions options = swapchainOptions(surface);
+        options.imageExtent = extent;
+        TbGpuTest::LogCapture log;
+        EXPECT_FALSE(device.createSwapchain(options).isValid()) << extent.width << "x" << extent.height;
+        EXPECT_TRUE(log.contains(spdlog::level::err,
+                                 "Error when creating swapchain: extent and array layers must be greater than 0"));
+    }
+}
+
 // Acquire and present results reduce to what a caller acts on: suboptimal, timeout and not-ready still deliver an
 // image and count as Success.
 TEST(PresentResultTest, VulkanResultsReduceToFiveOutcomes)

@@ -18,6 +18,11 @@ Handle<Swapchain_t> VulkanResourceManager::createSwapchain(const Handle<Device_t
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
+    // A minimised window reports a zero extent. Vulkan forbids such a swapchain, and drivers crash on it.
+    if (options.imageExtent.width == 0 || options.imageExtent.height == 0 || options.imageLayers == 0) {
+        TBGPU_LOG_ERROR("Error when creating swapchain: extent and array layers must be greater than 0");
+        return {};
+    }
     VulkanSurface *surface = m_surfaces.get(options.surface);
     if (!surface) {
         TBGPU_LOG_ERROR("Error when creating swapchain: {}", static_cast<int>(VK_ERROR_SURFACE_LOST_KHR));
