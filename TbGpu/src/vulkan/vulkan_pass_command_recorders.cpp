@@ -31,11 +31,13 @@ VkPipelineLayout chooseLayout(VulkanResourceManager *manager, const Handle<Pipel
 
 VulkanRenderPassCommandRecorder::VulkanRenderPassCommandRecorder(VkCommandBuffer buffer, VkRect2D renderArea,
                                                                  VulkanResourceManager *manager,
-                                                                 const Handle<Device_t> &device)
+                                                                 const Handle<Device_t> &device,
+                                                                 const Handle<CommandRecorder_t> &recorder)
     : commandBuffer(buffer)
     , renderArea(renderArea)
     , vulkanResourceManager(manager)
     , deviceHandle(device)
+    , commandRecorderHandle(recorder)
 {
     // Pipelines take viewport and scissor as dynamic state: a pass starts covering its whole area.
     const VkViewport viewport{ static_cast<float>(renderArea.offset.x), static_cast<float>(renderArea.offset.y),
@@ -159,6 +161,8 @@ void VulkanRenderPassCommandRecorder::pushConstant(const PushConstantRange &rang
 void VulkanRenderPassCommandRecorder::end()
 {
     vkCmdEndRenderPass(commandBuffer);
+    if (VulkanCommandRecorder *recorder = vulkanResourceManager->getCommandRecorder(commandRecorderHandle))
+        recorder->passViewCount = 0;
 }
 
 // ---- Compute passes -------------------------------------------------------------------------------------------

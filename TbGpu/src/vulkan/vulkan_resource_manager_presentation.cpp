@@ -199,7 +199,7 @@ VulkanResourceManager::createTimestampQueryRecorder(const Handle<Device_t> &devi
     const VulkanAdapter *adapter = m_adapters.get(device->adapterHandle);
     const float period = adapter ? adapter->queryAdapterProperties().limits.timestampPeriod : 1.0f;
     const Handle<TimestampQueryRecorder_t> handle = m_timestampQueryRecorders.insert(VulkanTimestampQueryRecorder(
-            recorder->commandBuffer, this, deviceHandle, startQuery, options.queryCount, period));
+            recorder->commandBuffer, recorderHandle, this, deviceHandle, startQuery, options.queryCount, period));
     m_timestampQueryRanges.push_back({ startQuery, options.queryCount });
     return handle;
 }

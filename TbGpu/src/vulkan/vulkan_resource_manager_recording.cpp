@@ -386,8 +386,9 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
     beginInfo.clearValueCount = static_cast<uint32_t>(clearValues.size());
     beginInfo.pClearValues = clearValues.data();
     vkCmdBeginRenderPass(recorder->commandBuffer, &beginInfo, VK_SUBPASS_CONTENTS_INLINE);
+    recorder->passViewCount = std::max(options.viewCount, 1u);
     return m_renderPassCommandRecorders.insert(
-            VulkanRenderPassCommandRecorder(recorder->commandBuffer, renderArea, this, deviceHandle));
+            VulkanRenderPassCommandRecorder(recorder->commandBuffer, renderArea, this, deviceHandle, recorderHandle));
 }
 
 void VulkanResourceManager::deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle)
