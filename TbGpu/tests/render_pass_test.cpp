@@ -292,7 +292,7 @@ TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
 
 // Render passes and framebuffers made for recording are cached per device: the same attachments find the same
 // objects, a different load operation a new render pass (and so a new framebuffer), a new view of the same
-// format the same render pass with a new framebuffer.
+// format the same render pass with a new framebuffer. Deleting a view evicts the framebuffers made with it.
 TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
 {
     Texture target = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit,
@@ -316,9 +316,16 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
     };
     auto framebufferHandles = [&] {
         std::vector<Handle<Framebuffer_t>> handles;
-        for (const auto &[key, handle] : this->record().framebuffers)
+        this->record().framebuffers.forEach([&](const FramebufferKey &, const Handle<Framebuffer_t> &handle) {
             handles.push_back(handle);
+        });
         return handles;
+    };
+    auto framebufferLayers = [&] {
+        std::vector<uint32_t> layers;
+        this->record().framebuffers.forEach(
+                [&](const FramebufferKey &key, const Handle<Framebuffer_t> &) { layers.push_back(key.layers); });
+        return layers;
     };
 
     record(layeredView, AttachmentLoadOperation::Clear, 2);
@@ -326,8 +333,7 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
     ASSERT_EQ(this->record().framebuffers.size(), 1u);
     const Handle<RenderPass_t> firstPass = this->record().renderPasses.begin()->second;
     const auto firstFramebuffers = framebufferHandles();
-    EXPECT_EQ(this->record().framebuffers.begin()->first.layers, 1u) << "multiview spreads the views over the layers";
-    EXPECT_EQ(this->record().framebuffers.begin()->first.width, size);
+    EXPECT_EQ(framebufferLayers(), std::vector<uint32_t>{ 1 }) << "multiview spreads the views over the layers";
 
     record(layeredView, AttachmentLoadOperation::Clear, 2);
     EXPECT_EQ(this->record().renderPasses.size(), 1u);
@@ -344,10 +350,20 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
 
     record(layeredView, AttachmentLoadOperation::Clear, 1);
     EXPECT_EQ(this->record().renderPasses.size(), 3u);
-    bool foundLayered = false;
-    for (const auto &[key, handle] : this->record().framebuffers)
-        foundLayered |= key.layers == 2;
-    EXPECT_TRUE(foundLayered) << "without multiview the framebuffer has the view's layers";
+    const std::vector<uint32_t> layers = framebufferLayers();
+    EXPECT_NE(std::find(layers.begin(), layers.end(), 2u), layers.end())
+            << "without multiview the framebuffer has the view's layers";
+
+    // A framebuffer goes with the first of its views: the three of layeredView go, the one of otherView stays.
+    const std::vector<Handle<Framebuffer_t>> before = framebufferHandles();
+    layeredView = {};
+    EXPECT_EQ(this->record().framebuffers.size(), 1u);
+    size_t destroyed = 0;
+    for (const Handle<Framebuffer_t> &handle : before)
+        destroyed += manager()->getFramebuffer(handle) == nullptr ? 1 : 0;
+    EXPECT_EQ(destroyed, 3u) << "evicted framebuffers are destroyed";
+    otherView = {};
+    EXPECT_EQ(this->record().framebuffers.size(), 0u);
 }
 
 TEST_F(RenderPassTest, PassFailures)

@@ -209,12 +209,8 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     for (const auto &[key, renderPass] : device->renderPasses)
         deleteRenderPass(renderPass);
     device->renderPasses.clear();
-    for (const auto &[key, framebufferHandle] : device->framebuffers) {
-        if (VulkanFramebuffer *framebuffer = m_framebuffers.get(framebufferHandle))
-            vkDestroyFramebuffer(device->device, framebuffer->framebuffer, nullptr);
-        m_framebuffers.remove(framebufferHandle);
-    }
-    device->framebuffers.clear();
+    for (const Handle<Framebuffer_t> &framebuffer : device->framebuffers.takeAll())
+        destroyFramebuffer(device->device, framebuffer);
     for (VkDescriptorPool pool : device->descriptorPools)
         vkDestroyDescriptorPool(device->device, pool, nullptr);
     device->descriptorPools.clear();
@@ -231,6 +227,13 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     if (device->isOwned)
         vkDestroyDevice(device->device, nullptr);
     m_devices.remove(handle);
+}
+
+void VulkanResourceManager::destroyFramebuffer(VkDevice device, const Handle<Framebuffer_t> &handle)
+{
+    if (VulkanFramebuffer *framebuffer = m_framebuffers.get(handle))
+        vkDestroyFramebuffer(device, framebuffer->framebuffer, nullptr);
+    m_framebuffers.remove(handle);
 }
 
 void VulkanResourceManager::deleteRenderPass(const Handle<RenderPass_t> &handle)
@@ -464,8 +467,11 @@ void VulkanResourceManager::deleteTextureView(const Handle<TextureView_t> &handl
     VulkanTextureView *view = m_textureViews.get(handle);
     if (!view)
         return;
-    if (VulkanDevice *device = m_devices.get(view->deviceHandle))
+    if (VulkanDevice *device = m_devices.get(view->deviceHandle)) {
+        for (const Handle<Framebuffer_t> &framebuffer : device->framebuffers.evictUsing(handle))
+            destroyFramebuffer(device->device, framebuffer);
         vkDestroyImageView(device->device, view->imageView, nullptr);
+    }
     m_textureViews.remove(handle);
 }
 

@@ -214,23 +214,11 @@ Handle<RenderPass_t> VulkanResourceManager::createRecordingRenderPass(const Hand
     return insertRenderPass(deviceHandle, device->device, attachments, subpass, options.viewCount);
 }
 
-Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device,
-                                                               const RenderPassCommandRecorderOptions &options,
-                                                               const FramebufferKey &key)
+Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device, const FramebufferKey &key)
 {
-    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
     std::vector<VkImageView> views;
-    for (const ColorAttachment &color : options.colorAttachments) {
-        views.push_back(m_textureViews.get(color.view)->imageView);
-        if (multisampled)
-            views.push_back(m_textureViews.get(color.resolveView)->imageView);
-    }
-    const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    if (const VulkanTextureView *view = m_textureViews.get(depth.view)) {
-        views.push_back(view->imageView);
-        if (const VulkanTextureView *resolveView = m_textureViews.get(depth.resolveView); multisampled && resolveView)
-            views.push_back(resolveView->imageView);
-    }
+    for (const Handle<TextureView_t> &view : key.views)
+        views.push_back(m_textureViews.get(view)->imageView);
     VkFramebufferCreateInfo createInfo{ VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO };
     createInfo.renderPass = m_renderPasses.get(key.renderPass)->renderPass;
     createInfo.attachmentCount = static_cast<uint32_t>(views.size());
@@ -312,17 +300,17 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
         return {};
     }
 
-    // 4. The attachments key: the view handles in attachment order.
-    size_t attachmentsKey = 0;
+    // 4. The framebuffer's views in attachment order.
+    std::vector<Handle<TextureView_t>> views;
     for (const ColorAttachment &color : options.colorAttachments) {
-        hashCombine(attachmentsKey, hashHandle(color.view));
+        views.push_back(color.view);
         if (multisampled)
-            hashCombine(attachmentsKey, hashHandle(color.resolveView));
+            views.push_back(color.resolveView);
     }
     if (hasDepth) {
-        hashCombine(attachmentsKey, hashHandle(depth.view));
+        views.push_back(depth.view);
         if (hasDepthResolve)
-            hashCombine(attachmentsKey, hashHandle(depth.resolveView));
+            views.push_back(depth.resolveView);
     }
 
     // 5.-6. The framebuffer's size comes from the first colour view: its texture's extent at the view's mip
@@ -337,19 +325,18 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
     const uint32_t viewLayers = firstView->range.layerCount == VK_REMAINING_ARRAY_LAYERS
             ? texture->arrayLayers - firstView->range.baseArrayLayer
             : firstView->range.layerCount;
-    const FramebufferKey framebufferKey{ renderPassHandle, attachmentsKey, std::max(texture->extent.width >> mip, 1u),
-                                         std::max(texture->extent.height >> mip, 1u),
-                                         options.viewCount < 2 ? viewLayers : 1u };
-    auto cachedFramebuffer = device->framebuffers.find(framebufferKey);
-    if (cachedFramebuffer == device->framebuffers.end()) {
-        const Handle<Framebuffer_t> made = createFramebuffer(device->device, options, framebufferKey);
-        if (!made.isValid()) {
+    FramebufferKey framebufferKey{ renderPassHandle, std::move(views), std::max(texture->extent.width >> mip, 1u),
+                                   std::max(texture->extent.height >> mip, 1u), options.viewCount < 2 ? viewLayers : 1u };
+    Handle<Framebuffer_t> framebufferHandle = device->framebuffers.find(framebufferKey);
+    if (!framebufferHandle.isValid()) {
+        framebufferHandle = createFramebuffer(device->device, framebufferKey);
+        if (!framebufferHandle.isValid()) {
             TBGPU_LOG_ERROR("Could not create or find a framebuffer");
             return {};
         }
-        cachedFramebuffer = device->framebuffers.emplace(framebufferKey, made).first;
+        device->framebuffers.insert(framebufferKey, framebufferHandle);
     }
-    const VulkanFramebuffer *framebuffer = m_framebuffers.get(cachedFramebuffer->second);
+    const VulkanFramebuffer *framebuffer = m_framebuffers.get(framebufferHandle);
     if (!framebuffer) {
         TBGPU_LOG_ERROR("Could not create or find a framebuffer");
         return {};

@@ -2,7 +2,8 @@
 
 #include <TbGpu/api/api_device.h>
 #include <TbGpu/vulkan/memory_allocator.h>
-#include <TbGpu/vulkan/vulkan_framebuffer.h>
+
+#include "vulkan/framebuffer_cache.h"
 
 #include <vulkan/vulkan.h>
 
@@ -41,7 +42,7 @@ struct VulkanDevice : public ApiDevice {
     // would hand out more.
     std::vector<uint32_t> descriptorPoolSetCounts;
     std::unordered_map<uint64_t, Handle<RenderPass_t>> renderPasses;
-    std::unordered_map<FramebufferKey, Handle<Framebuffer_t>> framebuffers;
+    FramebufferCache framebuffers;
     VkQueryPool timestampQueryPool{ VK_NULL_HANDLE };
     PFN_vkCmdPipelineBarrier2KHR vkCmdPipelineBarrier2KHR{ nullptr }; // null: barriers take the legacy path
     PFN_vkGetSemaphoreFdKHR vkGetSemaphoreFdKHR{ nullptr }; // null unless VK_KHR_external_semaphore_fd is on

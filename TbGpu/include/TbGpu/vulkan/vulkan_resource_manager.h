@@ -160,7 +160,8 @@ public:
                                           const std::vector<RenderTargetOptions> &renderTargets,
                                           const DepthStencilOptions &depthStencil, SampleCountFlagBits samples,
                                           uint32_t viewCount);
-    // Render passes are deleted by the pipelines that own them and by their device's cache.
+    // Render passes are deleted by the pipelines that own them and by their device's cache; framebuffers by that
+    // cache, when one of their views or the device goes.
     void deleteRenderPass(const Handle<RenderPass_t> &handle);
     VulkanRenderPass *getRenderPass(const Handle<RenderPass_t> &handle) { return m_renderPasses.get(handle); }
     VulkanFramebuffer *getFramebuffer(const Handle<Framebuffer_t> &handle) { return m_framebuffers.get(handle); }
@@ -223,8 +224,8 @@ private:
     Handle<RenderPass_t> insertRenderPass(const Handle<Device_t> &deviceHandle, VkDevice device,
                                           const std::vector<VkAttachmentDescription2> &attachments,
                                           VkSubpassDescription2 &subpass, uint32_t viewCount);
-    Handle<Framebuffer_t> createFramebuffer(VkDevice device, const RenderPassCommandRecorderOptions &options,
-                                            const FramebufferKey &key);
+    Handle<Framebuffer_t> createFramebuffer(VkDevice device, const FramebufferKey &key);
+    void destroyFramebuffer(VkDevice device, const Handle<Framebuffer_t> &handle);
 
     Pool<VulkanInstance, Instance_t> m_instances{ 1 };
     Pool<VulkanAdapter, Adapter_t> m_adapters{ 1 };
