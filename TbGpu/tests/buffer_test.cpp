@@ -1,6 +1,5 @@
-#include "vulkan_test_rig.h"
-
 #include "vulkan/vulkan_one_shot_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <cstring>
 #include <numeric>

@@ -1,6 +1,5 @@
+#include "vulkan/vulkan_enums.h"
 #include "vulkan_test_rig.h"
-
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <stdexcept>
 

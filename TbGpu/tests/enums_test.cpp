@@ -1,10 +1,10 @@
 #include "log_capture.h"
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_instance.h"
 
 #include <TbGpu/adapter_properties.h>
 #include <TbGpu/flags.h>
 #include <TbGpu/gpu_core.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_instance.h>
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
+#include "vulkan/memory_allocator.h"
 #include "vulkan_test_rig.h"
-
-#include <TbGpu/vulkan/memory_allocator.h>
 
 #include <cstring>
 #include <random>

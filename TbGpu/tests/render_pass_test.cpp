@@ -1,6 +1,6 @@
 #include "gpu_commands.h"
-#include "vulkan_test_rig.h"
 #include "spirv_files.h"
+#include "vulkan_test_rig.h"
 
 #include <array>
 

@@ -1,6 +1,5 @@
-#include "vulkan_test_rig.h"
-
 #include "vulkan/vulkan_create_infos.h"
+#include "vulkan_test_rig.h"
 
 #include <unistd.h>
 

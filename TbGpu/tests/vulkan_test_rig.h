@@ -3,8 +3,7 @@
 // The rig for TbGpu's own tests, which also look into the Vulkan records behind the front objects.
 
 #include "gpu_test_rig.h"
-
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
 
 namespace TbGpuTest {
 

@@ -1,8 +1,7 @@
 // The render pass and compute pass recorders: commands recorded into their command recorder's buffer.
-#include <TbGpu/vulkan/vulkan_compute_pass_command_recorder.h>
-#include <TbGpu/vulkan/vulkan_render_pass_command_recorder.h>
-
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_compute_pass_command_recorder.h"
+#include "vulkan/vulkan_render_pass_command_recorder.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 namespace TbGpu {
 

@@ -1,7 +1,7 @@
-#include <TbGpu/vulkan/vulkan_queue.h>
+#include "vulkan/vulkan_queue.h"
 
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
-#include <TbGpu/vulkan/vulkan_swapchain.h>
+#include "vulkan/vulkan_resource_manager.h"
+#include "vulkan/vulkan_swapchain.h"
 
 namespace TbGpu {
 

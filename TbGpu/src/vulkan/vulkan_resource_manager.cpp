@@ -1,12 +1,12 @@
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
 
-#include "vulkan_create_infos.h"
-#include "vulkan_one_shot_commands.h"
-#include "vulkan_platform_surface.h"
+#include "vulkan/vulkan_adapter_structs.h"
+#include "vulkan/vulkan_create_infos.h"
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_one_shot_commands.h"
+#include "vulkan/vulkan_platform_surface.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_adapter_structs.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
 // Shader modules, bind group layouts, pipeline layouts, bind groups and pipelines of the Vulkan resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <array>
 

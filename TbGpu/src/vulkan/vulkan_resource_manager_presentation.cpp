@@ -1,8 +1,8 @@
 // Swapchains, fences, GPU semaphores and timestamp query recorders of the Vulkan resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 

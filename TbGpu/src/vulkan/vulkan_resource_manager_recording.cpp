@@ -1,9 +1,9 @@
 // Command recorders, command buffers, pass recorders and the render pass and framebuffer caches of the Vulkan
 // resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,9 @@
-#include <TbGpu/vulkan/vulkan_timestamp_query_recorder.h>
+#include "vulkan/vulkan_timestamp_query_recorder.h"
+
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 #include <algorithm>
 

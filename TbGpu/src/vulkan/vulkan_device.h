@@ -1,9 +1,9 @@
 #pragma once
 
-#include <TbGpu/api/api_device.h>
-#include <TbGpu/vulkan/memory_allocator.h>
-
 #include "vulkan/framebuffer_cache.h"
+#include "vulkan/memory_allocator.h"
+
+#include <TbGpu/api/api_device.h>
 
 #include <vulkan/vulkan.h>
 
