@@ -2,6 +2,7 @@
 
 #include "vulkan/framebuffer_cache.h"
 #include "vulkan/memory_allocator.h"
+#include "vulkan/render_pass_cache.h"
 
 #include <TbGpu/api/api_device.h>
 
@@ -9,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace TbGpu {
@@ -41,7 +41,7 @@ struct VulkanDevice : public ApiDevice {
     // Live sets of each descriptor pool (same order): a pool is full at its set limit even where the driver
     // would hand out more.
     std::vector<uint32_t> descriptorPoolSetCounts;
-    std::unordered_map<uint64_t, Handle<RenderPass_t>> renderPasses;
+    RenderPassCache renderPasses;
     FramebufferCache framebuffers;
     VkQueryPool timestampQueryPool{ VK_NULL_HANDLE };
     PFN_vkCmdPipelineBarrier2KHR vkCmdPipelineBarrier2KHR{ nullptr }; // null: barriers take the legacy path

@@ -206,9 +206,8 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     VulkanDevice *device = m_devices.get(handle);
     if (!device)
         return;
-    for (const auto &[key, renderPass] : device->renderPasses)
+    for (const Handle<RenderPass_t> &renderPass : device->renderPasses.takeAll())
         deleteRenderPass(renderPass);
-    device->renderPasses.clear();
     for (const Handle<Framebuffer_t> &framebuffer : device->framebuffers.takeAll())
         destroyFramebuffer(device->device, framebuffer);
     for (VkDescriptorPool pool : device->descriptorPools)

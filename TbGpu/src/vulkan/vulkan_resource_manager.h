@@ -29,6 +29,7 @@
 #include <TbGpu/pool.h>
 #include <TbGpu/resource_manager.h>
 
+#include <optional>
 #include <vector>
 
 namespace TbGpu {
@@ -155,12 +156,8 @@ public:
         return m_computePipelines.get(handle);
     }
 
-    // The render pass a pipeline is made for: colour targets (each followed by its resolve target when
-    // multisampled), then depth-stencil and its resolve, one subpass, and a view mask for more than one view.
-    Handle<RenderPass_t> createRenderPass(const Handle<Device_t> &device,
-                                          const std::vector<RenderTargetOptions> &renderTargets,
-                                          const DepthStencilOptions &depthStencil, SampleCountFlagBits samples,
-                                          uint32_t viewCount);
+    // Makes the render pass a key describes (for a pipeline, or for the device's cache) and stores its record.
+    Handle<RenderPass_t> createRenderPass(const Handle<Device_t> &device, const RenderPassKey &key);
     // Render passes are deleted by the pipelines that own them and by their device's cache; framebuffers by that
     // cache, when one of their views or the device goes.
     void deleteRenderPass(const Handle<RenderPass_t> &handle);
@@ -219,12 +216,17 @@ public:
 
 private:
     VkDescriptorPool createDescriptorPool(VkDevice device);
-    Handle<RenderPass_t> createRecordingRenderPass(const Handle<Device_t> &device,
-                                                   const RenderPassCommandRecorderOptions &options);
-    // Creates a one-subpass render pass (with a view mask for more than one view) and stores its record.
-    Handle<RenderPass_t> insertRenderPass(const Handle<Device_t> &deviceHandle, VkDevice device,
-                                          const std::vector<VkAttachmentDescription2> &attachments,
-                                          VkSubpassDescription2 &subpass, uint32_t viewCount);
+    // False when a stage names no shader module.
+    bool resolveShaderStages(const std::vector<ShaderStage> &shaderStages,
+                             std::vector<VkPipelineShaderStageCreateInfo> &stages) const;
+    // The steps of beginning a pass: every attachment names a live view, the render pass and framebuffer come from
+    // the device's caches (made on first use), and the framebuffer's size from the first colour view.
+    bool attachmentsAreLive(const RenderPassCommandRecorderOptions &options) const;
+    Handle<RenderPass_t> findOrCreateRenderPass(const Handle<Device_t> &device,
+                                                const RenderPassCommandRecorderOptions &options);
+    std::optional<FramebufferKey> framebufferKeyFor(const Handle<RenderPass_t> &renderPass,
+                                                    const RenderPassCommandRecorderOptions &options) const;
+    Handle<Framebuffer_t> findOrCreateFramebuffer(VulkanDevice &device, const FramebufferKey &key);
     Handle<Framebuffer_t> createFramebuffer(VkDevice device, const FramebufferKey &key);
     void destroyFramebuffer(VkDevice device, const Handle<Framebuffer_t> &handle);
 

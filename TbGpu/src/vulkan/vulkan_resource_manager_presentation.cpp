@@ -1,6 +1,7 @@
 // Swapchains, fences, GPU semaphores and timestamp query recorders of the Vulkan resource manager.
-#include "vulkan/vulkan_enums.h"
 #include "vulkan/vulkan_resource_manager.h"
+
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
 

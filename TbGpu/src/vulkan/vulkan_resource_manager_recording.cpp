@@ -1,7 +1,8 @@
 // Command recorders, command buffers, pass recorders and the render pass and framebuffer caches of the Vulkan
 // resource manager.
-#include "vulkan/vulkan_enums.h"
 #include "vulkan/vulkan_resource_manager.h"
+
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
 
@@ -9,31 +10,6 @@
 #include <cstring>
 
 namespace TbGpu {
-
-namespace {
-
-// The 64-bit FNV-1a hash of a value's bytes; the cache keys combine these.
-template<typename T>
-uint64_t fnv1a(const T &value)
-{
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    uint64_t hash = 14695981039346656037ull;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        hash ^= bytes[i];
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-template<typename... T>
-uint64_t combined(const T &...values)
-{
-    size_t seed = 0;
-    (hashCombine(seed, fnv1a(values)), ...);
-    return seed;
-}
-
-} // namespace
 
 // ---- Command buffers and recorders ----------------------------------------------------------------------------
 
@@ -134,84 +110,70 @@ void VulkanResourceManager::deleteCommandRecorder(const Handle<CommandRecorder_t
 
 // ---- Render pass recorders ------------------------------------------------------------------------------------
 
-Handle<RenderPass_t> VulkanResourceManager::createRecordingRenderPass(const Handle<Device_t> &deviceHandle,
-                                                                      const RenderPassCommandRecorderOptions &options)
+bool VulkanResourceManager::attachmentsAreLive(const RenderPassCommandRecorderOptions &options) const
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device)
-        return {};
     const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-    auto describe = [&](Format format, SampleCountFlagBits samples, AttachmentLoadOperation load,
-                        AttachmentStoreOperation store, AttachmentLoadOperation stencilLoad,
-                        AttachmentStoreOperation stencilStore, TextureLayout initial, TextureLayout final) {
-        VkAttachmentDescription2 description{ VK_STRUCTURE_TYPE_ATTACHMENT_DESCRIPTION_2 };
-        description.format = formatToVkFormat(format);
-        description.samples = sampleCountFlagBitsToVkSampleFlagBits(samples);
-        description.loadOp = static_cast<VkAttachmentLoadOp>(load);
-        description.storeOp = static_cast<VkAttachmentStoreOp>(store);
-        description.stencilLoadOp = static_cast<VkAttachmentLoadOp>(stencilLoad);
-        description.stencilStoreOp = static_cast<VkAttachmentStoreOp>(stencilStore);
-        description.initialLayout = textureLayoutToVkImageLayout(initial);
-        description.finalLayout = textureLayoutToVkImageLayout(final);
-        return description;
-    };
-    auto referTo = [](uint32_t index, TextureLayout layout) {
-        VkAttachmentReference2 reference{ VK_STRUCTURE_TYPE_ATTACHMENT_REFERENCE_2 };
-        reference.attachment = index;
-        reference.layout = textureLayoutToVkImageLayout(layout);
-        return reference;
-    };
-
-    std::vector<VkAttachmentDescription2> attachments;
-    std::vector<VkAttachmentReference2> colorReferences;
-    std::vector<VkAttachmentReference2> resolveReferences;
+    auto live = [this](const Handle<TextureView_t> &view) { return m_textureViews.get(view) != nullptr; };
+    if (options.colorAttachments.empty())
+        return false;
     for (const ColorAttachment &color : options.colorAttachments) {
-        const VulkanTextureView *view = m_textureViews.get(color.view);
-        attachments.push_back(describe(view->format, options.samples, color.loadOperation, color.storeOperation,
-                                       AttachmentLoadOperation::DontCare, AttachmentStoreOperation::DontCare,
-                                       color.initialLayout, color.finalLayout));
-        colorReferences.push_back(referTo(uint32_t(attachments.size() - 1), color.layout));
-        if (multisampled) {
-            const VulkanTextureView *resolveView = m_textureViews.get(color.resolveView);
-            attachments.push_back(describe(resolveView->format, SampleCountFlagBits::Samples1Bit, color.loadOperation,
-                                           color.storeOperation, AttachmentLoadOperation::DontCare,
-                                           AttachmentStoreOperation::DontCare, color.initialLayout,
-                                           color.finalLayout));
-            resolveReferences.push_back(referTo(uint32_t(attachments.size() - 1), color.layout));
-        }
+        if (!live(color.view) || (multisampled && !live(color.resolveView)))
+            return false;
     }
-
-    VkSubpassDescription2 subpass{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_2 };
-    subpass.pipelineBindPoint = VK_PIPELINE_BIND_POINT_GRAPHICS;
-    subpass.colorAttachmentCount = static_cast<uint32_t>(colorReferences.size());
-    subpass.pColorAttachments = colorReferences.data();
-    subpass.pResolveAttachments = resolveReferences.empty() ? nullptr : resolveReferences.data();
-
     const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    VkAttachmentReference2 depthReference{};
-    VkAttachmentReference2 depthResolveReference{};
-    VkSubpassDescriptionDepthStencilResolve depthResolve{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_DEPTH_STENCIL_RESOLVE };
-    if (const VulkanTextureView *view = m_textureViews.get(depth.view)) {
-        attachments.push_back(describe(view->format, options.samples, depth.depthLoadOperation,
-                                       depth.depthStoreOperation, depth.stencilLoadOperation,
-                                       depth.stencilStoreOperation, depth.initialLayout, depth.finalLayout));
-        depthReference = referTo(uint32_t(attachments.size() - 1), depth.layout);
-        subpass.pDepthStencilAttachment = &depthReference;
-        const VulkanTextureView *resolveView = m_textureViews.get(depth.resolveView);
-        if (multisampled && resolveView) {
-            attachments.push_back(describe(resolveView->format, SampleCountFlagBits::Samples1Bit,
-                                           depth.depthLoadOperation, depth.depthStoreOperation,
-                                           depth.stencilLoadOperation, depth.stencilStoreOperation,
-                                           depth.initialLayout, depth.finalLayout));
-            depthResolveReference = referTo(uint32_t(attachments.size() - 1), depth.layout);
-            depthResolve.depthResolveMode = static_cast<VkResolveModeFlagBits>(depth.depthResolveMode);
-            depthResolve.stencilResolveMode = static_cast<VkResolveModeFlagBits>(depth.stencilResolveMode);
-            depthResolve.pDepthStencilResolveAttachment = &depthResolveReference;
-            subpass.pNext = &depthResolve;
-        }
+    if (depth.view.isValid() && !live(depth.view))
+        return false;
+    return !(multisampled && depth.view.isValid() && depth.resolveView.isValid() && !live(depth.resolveView));
+}
+
+Handle<RenderPass_t> VulkanResourceManager::findOrCreateRenderPass(const Handle<Device_t> &deviceHandle,
+                                                                   const RenderPassCommandRecorderOptions &options)
+{
+    RenderPassCache &cache = m_devices.get(deviceHandle)->renderPasses;
+    RenderPassKey key = recordingRenderPassKey(
+            options, [this](const Handle<TextureView_t> &view) { return m_textureViews.get(view)->format; });
+    Handle<RenderPass_t> renderPass = cache.find(key);
+    if (!renderPass.isValid()) {
+        renderPass = createRenderPass(deviceHandle, key);
+        if (renderPass.isValid())
+            cache.insert(std::move(key), renderPass);
+    }
+    return renderPass;
+}
+
+std::optional<FramebufferKey>
+VulkanResourceManager::framebufferKeyFor(const Handle<RenderPass_t> &renderPass,
+                                         const RenderPassCommandRecorderOptions &options) const
+{
+    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
+    FramebufferKey key;
+    key.renderPass = renderPass;
+    for (const ColorAttachment &color : options.colorAttachments) {
+        key.views.push_back(color.view);
+        if (multisampled)
+            key.views.push_back(color.resolveView);
+    }
+    const DepthStencilAttachment &depth = options.depthStencilAttachment;
+    if (depth.view.isValid()) {
+        key.views.push_back(depth.view);
+        if (multisampled && depth.resolveView.isValid())
+            key.views.push_back(depth.resolveView);
     }
 
-    return insertRenderPass(deviceHandle, device->device, attachments, subpass, options.viewCount);
+    // The size comes from the first colour view: its texture's extent at the view's mip level, and the view's
+    // layers (one for multiview, where the views spread over the layers).
+    const VulkanTextureView *firstView = m_textureViews.get(options.colorAttachments.front().view);
+    const VulkanTexture *texture = m_textures.get(firstView->textureHandle);
+    if (!texture)
+        return std::nullopt;
+    const uint32_t mip = firstView->range.baseMipLevel;
+    const uint32_t viewLayers = firstView->range.layerCount == VK_REMAINING_ARRAY_LAYERS
+            ? texture->arrayLayers - firstView->range.baseArrayLayer
+            : firstView->range.layerCount;
+    key.width = std::max(texture->extent.width >> mip, 1u);
+    key.height = std::max(texture->extent.height >> mip, 1u);
+    key.layers = options.viewCount < 2 ? viewLayers : 1u;
+    return key;
 }
 
 Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device, const FramebufferKey &key)
@@ -235,6 +197,40 @@ Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device, 
     return m_framebuffers.insert(VulkanFramebuffer{ framebuffer });
 }
 
+Handle<Framebuffer_t> VulkanResourceManager::findOrCreateFramebuffer(VulkanDevice &device, const FramebufferKey &key)
+{
+    Handle<Framebuffer_t> framebuffer = device.framebuffers.find(key);
+    if (!framebuffer.isValid()) {
+        framebuffer = createFramebuffer(device.device, key);
+        if (framebuffer.isValid())
+            device.framebuffers.insert(key, framebuffer);
+    }
+    return framebuffer;
+}
+
+namespace {
+
+// In attachment order, as the framebuffer's views come: a resolve attachment repeats its attachment's value.
+std::vector<VkClearValue> clearValues(const RenderPassCommandRecorderOptions &options)
+{
+    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
+    std::vector<VkClearValue> values;
+    for (const ColorAttachment &color : options.colorAttachments) {
+        VkClearValue value;
+        std::memcpy(&value.color, &color.clearValue, sizeof(value.color));
+        values.insert(values.end(), multisampled ? 2 : 1, value);
+    }
+    const DepthStencilAttachment &depth = options.depthStencilAttachment;
+    if (depth.view.isValid()) {
+        VkClearValue value;
+        value.depthStencil = { depth.depthClearValue, depth.stencilClearValue };
+        values.insert(values.end(), multisampled && depth.resolveView.isValid() ? 2 : 1, value);
+    }
+    return values;
+}
+
+} // namespace
+
 Handle<RenderPassCommandRecorder_t>
 VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                        const Handle<CommandRecorder_t> &recorderHandle,
@@ -245,133 +241,42 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-
-    // Every attachment must name a live view: the render pass takes its formats from them and the framebuffer
-    // its image views, and a missing one would leave the two disagreeing.
-    if (options.colorAttachments.empty()) {
+    // The render pass takes its formats from the views and the framebuffer its image views: a missing one would
+    // leave the two disagreeing.
+    if (!attachmentsAreLive(options)) {
         TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
         return {};
     }
-    for (const ColorAttachment &color : options.colorAttachments) {
-        if (!m_textureViews.get(color.view) || (multisampled && !m_textureViews.get(color.resolveView))) {
-            TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
-            return {};
-        }
-    }
-    const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    if (depth.view.isValid() && !m_textureViews.get(depth.view)) {
-        TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
-        return {};
-    }
-    const bool hasDepth = depth.view.isValid();
-    const bool hasDepthResolve = hasDepth && multisampled && m_textureViews.get(depth.resolveView) != nullptr;
-
-    auto formatOf = [this](const Handle<TextureView_t> &view) {
-        const VulkanTextureView *record = m_textureViews.get(view);
-        return record ? record->format : Format::UNDEFINED;
-    };
-
-    // 1. The render pass key: operations and layouts of each attachment, and (so that one key never names two
-    // incompatible passes) their formats, resolve targets and resolve modes; then samples and views.
-    size_t renderPassKey = 0;
-    for (const ColorAttachment &color : options.colorAttachments)
-        hashCombine(renderPassKey, combined(color.loadOperation, color.storeOperation, color.initialLayout,
-                                            color.finalLayout, color.layout, formatOf(color.view),
-                                            multisampled ? formatOf(color.resolveView) : Format::UNDEFINED));
-    if (hasDepth)
-        hashCombine(renderPassKey,
-                    combined(depth.depthLoadOperation, depth.depthStoreOperation, depth.stencilLoadOperation,
-                             depth.stencilStoreOperation, depth.initialLayout, depth.finalLayout, depth.layout,
-                             formatOf(depth.view), hasDepthResolve ? formatOf(depth.resolveView) : Format::UNDEFINED,
-                             hasDepthResolve ? depth.depthResolveMode : ResolveModeFlagBits::None,
-                             hasDepthResolve ? depth.stencilResolveMode : ResolveModeFlagBits::None));
-    hashCombine(renderPassKey, fnv1a(options.samples));
-    hashCombine(renderPassKey, fnv1a(options.viewCount));
-
-    // 2.-3. Find or build the render pass.
-    auto cachedPass = device->renderPasses.find(renderPassKey);
-    if (cachedPass == device->renderPasses.end())
-        cachedPass = device->renderPasses.emplace(renderPassKey, createRecordingRenderPass(deviceHandle, options))
-                             .first;
-    const Handle<RenderPass_t> renderPassHandle = cachedPass->second;
-    if (!m_renderPasses.get(renderPassHandle)) {
+    const Handle<RenderPass_t> renderPassHandle = findOrCreateRenderPass(deviceHandle, options);
+    const VulkanRenderPass *renderPass = m_renderPasses.get(renderPassHandle);
+    if (!renderPass) {
         TBGPU_LOG_ERROR("Unable to find or create a render pass");
         return {};
     }
-
-    // 4. The framebuffer's views in attachment order.
-    std::vector<Handle<TextureView_t>> views;
-    for (const ColorAttachment &color : options.colorAttachments) {
-        views.push_back(color.view);
-        if (multisampled)
-            views.push_back(color.resolveView);
-    }
-    if (hasDepth) {
-        views.push_back(depth.view);
-        if (hasDepthResolve)
-            views.push_back(depth.resolveView);
-    }
-
-    // 5.-6. The framebuffer's size comes from the first colour view: its texture's extent at the view's mip
-    // level, and the view's layers (one for multiview, where the views spread over the layers).
-    const VulkanTextureView *firstView = m_textureViews.get(options.colorAttachments.front().view);
-    const VulkanTexture *texture = m_textures.get(firstView->textureHandle);
-    if (!texture) {
+    const std::optional<FramebufferKey> framebufferKey = framebufferKeyFor(renderPassHandle, options);
+    if (!framebufferKey) {
         TBGPU_LOG_ERROR("Invalid texture when creating render pass");
         return {};
     }
-    const uint32_t mip = firstView->range.baseMipLevel;
-    const uint32_t viewLayers = firstView->range.layerCount == VK_REMAINING_ARRAY_LAYERS
-            ? texture->arrayLayers - firstView->range.baseArrayLayer
-            : firstView->range.layerCount;
-    FramebufferKey framebufferKey{ renderPassHandle, std::move(views), std::max(texture->extent.width >> mip, 1u),
-                                   std::max(texture->extent.height >> mip, 1u), options.viewCount < 2 ? viewLayers : 1u };
-    Handle<Framebuffer_t> framebufferHandle = device->framebuffers.find(framebufferKey);
-    if (!framebufferHandle.isValid()) {
-        framebufferHandle = createFramebuffer(device->device, framebufferKey);
-        if (!framebufferHandle.isValid()) {
-            TBGPU_LOG_ERROR("Could not create or find a framebuffer");
-            return {};
-        }
-        device->framebuffers.insert(framebufferKey, framebufferHandle);
-    }
-    const VulkanFramebuffer *framebuffer = m_framebuffers.get(framebufferHandle);
+    const VulkanFramebuffer *framebuffer = m_framebuffers.get(findOrCreateFramebuffer(*device, *framebufferKey));
     if (!framebuffer) {
         TBGPU_LOG_ERROR("Could not create or find a framebuffer");
         return {};
     }
-
-    // 8. Clear values in attachment order.
-    std::vector<VkClearValue> clearValues;
-    for (const ColorAttachment &color : options.colorAttachments) {
-        VkClearValue value;
-        std::memcpy(&value.color, &color.clearValue, sizeof(value.color));
-        clearValues.push_back(value);
-        if (multisampled)
-            clearValues.push_back(value);
-    }
-    if (hasDepth) {
-        VkClearValue value;
-        value.depthStencil = { depth.depthClearValue, depth.stencilClearValue };
-        clearValues.push_back(value);
-        if (hasDepthResolve)
-            clearValues.push_back(value);
-    }
-
-    // 9.-10. Begin the pass and hand out its recorder.
     VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
     }
-    const VkRect2D renderArea{ { 0, 0 }, { framebufferKey.width, framebufferKey.height } };
+
+    const std::vector<VkClearValue> clears = clearValues(options);
+    const VkRect2D renderArea{ { 0, 0 }, { framebufferKey->width, framebufferKey->height } };
     VkRenderPassBeginInfo beginInfo{ VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO };
-    beginInfo.renderPass = m_renderPasses.get(renderPassHandle)->renderPass;
+    beginInfo.renderPass = renderPass->renderPass;
     beginInfo.framebuffer = framebuffer->framebuffer;
     beginInfo.renderArea = renderArea;
-    beginInfo.clearValueCount = static_cast<uint32_t>(clearValues.size());
-    beginInfo.pClearValues = clearValues.data();
+    beginInfo.clearValueCount = static_cast<uint32_t>(clears.size());
+    beginInfo.pClearValues = clears.data();
     vkCmdBeginRenderPass(recorder->commandBuffer, &beginInfo, VK_SUBPASS_CONTENTS_INLINE);
     recorder->passViewCount = std::max(options.viewCount, 1u);
     return m_renderPassCommandRecorders.insert(
