@@ -132,20 +132,20 @@ TEST(FrontObjectTest, BufferMapIsRememberedAndMovesDeleteTheTargetFirst)
 
     void *first = a.map();
     EXPECT_EQ(a.map(), first);
-    EXPECT_EQ(manager.getBuffer(aHandle)->mapCount, 1) << "mapped once";
+    EXPECT_EQ(manager.buffers.get(aHandle)->mapCount, 1) << "mapped once";
     a.unmap();
     a.unmap();
-    EXPECT_EQ(manager.getBuffer(aHandle)->unmapCount, 1) << "unmapping an unmapped buffer does nothing";
+    EXPECT_EQ(manager.buffers.get(aHandle)->unmapCount, 1) << "unmapping an unmapped buffer does nothing";
 
     a = std::move(b);
-    EXPECT_EQ(manager.deletions["buffer"], 1);
-    EXPECT_EQ(manager.getBuffer(aHandle), nullptr) << "the target's buffer went first";
+    EXPECT_EQ(manager.deletions["Buffer"], 1);
+    EXPECT_EQ(manager.buffers.get(aHandle), nullptr) << "the target's buffer went first";
     EXPECT_EQ(a.handle(), bHandle);
     EXPECT_FALSE(b.isValid());
     { Buffer moved(std::move(a)); }
-    EXPECT_EQ(manager.deletions["buffer"], 2);
+    EXPECT_EQ(manager.deletions["Buffer"], 2);
     { Buffer defaulted; }
-    EXPECT_EQ(manager.deletions["buffer"], 2) << "default and moved-from objects delete nothing";
+    EXPECT_EQ(manager.deletions["Buffer"], 2) << "default and moved-from objects delete nothing";
 }
 
 TEST(FrontObjectTest, InstanceDeletesItselfThenItsAdaptersAndSurfacesAreReleased)

@@ -310,7 +310,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
     }
 
     const Handle<Buffer_t> handle =
-            m_buffers.insert(VulkanBuffer(buffer, allocation, this, deviceHandle, memoryHandle));
+            pool<Buffer_t>().insert(VulkanBuffer(buffer, allocation, this, deviceHandle, memoryHandle));
 
     if (initialData) {
         const bool hostVisible =
@@ -324,7 +324,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
                 return {};
             }
         } else {
-            VulkanBuffer *record = m_buffers.get(handle);
+            VulkanBuffer *record = pool<Buffer_t>().get(handle);
             if (void *mapped = record->map()) {
                 std::memcpy(mapped, initialData, options.size);
                 record->flush();
@@ -337,7 +337,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
 
 void VulkanResourceManager::deleteBuffer(const Handle<Buffer_t> &handle)
 {
-    VulkanBuffer *buffer = m_buffers.get(handle);
+    VulkanBuffer *buffer = pool<Buffer_t>().get(handle);
     if (!buffer)
         return;
     VulkanDevice *device = m_devices.get(buffer->deviceHandle);
@@ -345,7 +345,7 @@ void VulkanResourceManager::deleteBuffer(const Handle<Buffer_t> &handle)
         device->allocator->destroyBuffer(buffer->buffer, buffer->allocation);
     buffer->allocation = nullptr;
     buffer->mapped = nullptr;
-    m_buffers.remove(handle);
+    pool<Buffer_t>().remove(handle);
 }
 
 // ---- Textures -------------------------------------------------------------------------------------------------
@@ -404,12 +404,12 @@ Handle<Texture_t> VulkanResourceManager::createTexture(const Handle<Device_t> &d
     texture.vulkanResourceManager = this;
     texture.deviceHandle = deviceHandle;
     texture.tiling = options.tiling;
-    return m_textures.insert(std::move(texture));
+    return pool<Texture_t>().insert(std::move(texture));
 }
 
 void VulkanResourceManager::deleteTexture(const Handle<Texture_t> &handle)
 {
-    VulkanTexture *texture = m_textures.get(handle);
+    VulkanTexture *texture = pool<Texture_t>().get(handle);
     if (!texture || texture->ownedBySwapchain)
         return; // a swapchain image stays with its swapchain
     VulkanDevice *device = m_devices.get(texture->deviceHandle);
@@ -417,7 +417,7 @@ void VulkanResourceManager::deleteTexture(const Handle<Texture_t> &handle)
         device->allocator->destroyImage(texture->image, texture->allocation);
     texture->allocation = nullptr;
     texture->mapped = nullptr;
-    m_textures.remove(handle);
+    pool<Texture_t>().remove(handle);
 }
 
 // ---- Texture views --------------------------------------------------------------------------------------------
@@ -431,7 +431,7 @@ Handle<TextureView_t> VulkanResourceManager::createTextureView(const Handle<Devi
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanTexture *texture = m_textures.get(textureHandle);
+    VulkanTexture *texture = pool<Texture_t>().get(textureHandle);
     if (!texture) {
         TBGPU_LOG_ERROR("Could not find a valid texture");
         return {};
@@ -458,12 +458,12 @@ Handle<TextureView_t> VulkanResourceManager::createTextureView(const Handle<Devi
     }
     record.textureHandle = textureHandle;
     record.deviceHandle = deviceHandle;
-    return m_textureViews.insert(record);
+    return pool<TextureView_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteTextureView(const Handle<TextureView_t> &handle)
 {
-    VulkanTextureView *view = m_textureViews.get(handle);
+    VulkanTextureView *view = pool<TextureView_t>().get(handle);
     if (!view)
         return;
     if (VulkanDevice *device = m_devices.get(view->deviceHandle)) {
@@ -471,7 +471,7 @@ void VulkanResourceManager::deleteTextureView(const Handle<TextureView_t> &handl
             destroyFramebuffer(device->device, framebuffer);
         vkDestroyImageView(device->device, view->imageView, nullptr);
     }
-    m_textureViews.remove(handle);
+    pool<TextureView_t>().remove(handle);
 }
 
 // ---- Samplers -------------------------------------------------------------------------------------------------
@@ -491,17 +491,17 @@ Handle<Sampler_t> VulkanResourceManager::createSampler(const Handle<Device_t> &d
         TBGPU_LOG_ERROR("Error when creating sampler: {}", static_cast<int>(result));
         return {};
     }
-    return m_samplers.insert(VulkanSampler{ {}, sampler, deviceHandle });
+    return pool<Sampler_t>().insert(VulkanSampler{ {}, sampler, deviceHandle });
 }
 
 void VulkanResourceManager::deleteSampler(const Handle<Sampler_t> &handle)
 {
-    VulkanSampler *sampler = m_samplers.get(handle);
+    VulkanSampler *sampler = pool<Sampler_t>().get(handle);
     if (!sampler)
         return;
     if (VulkanDevice *device = m_devices.get(sampler->deviceHandle))
         vkDestroySampler(device->device, sampler->sampler, nullptr);
-    m_samplers.remove(handle);
+    pool<Sampler_t>().remove(handle);
 }
 
 } // namespace TbGpu

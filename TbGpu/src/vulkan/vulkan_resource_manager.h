@@ -30,9 +30,58 @@
 #include <TbGpu/resource_manager.h>
 
 #include <optional>
+#include <tuple>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 namespace TbGpu {
+
+// The record each kind a device makes keeps in its pool, and the pool's initial capacity (a reserve only: pools grow
+// without limit).
+template<typename Tag>
+struct VulkanRecordOf;
+#define TBGPU_VULKAN_RECORD_OF(Kind, ...)                                                                             \
+    template<>                                                                                                        \
+    struct VulkanRecordOf<Kind##_t> {                                                                                 \
+        using type = Vulkan##Kind;                                                                                    \
+    };
+TBGPU_DEVICE_CHILD_KINDS(TBGPU_VULKAN_RECORD_OF)
+#undef TBGPU_VULKAN_RECORD_OF
+
+template<typename Tag>
+using VulkanPool = Pool<typename VulkanRecordOf<Tag>::type, Tag>;
+
+template<typename Tag>
+constexpr uint32_t initialPoolCapacity()
+{
+    if constexpr (std::is_same_v<Tag, Swapchain_t>)
+        return 1;
+    else if constexpr (std::is_same_v<Tag, TimestampQueryRecorder_t>)
+        return 4;
+    else if constexpr (std::is_same_v<Tag, Sampler_t> || std::is_same_v<Tag, Fence_t>)
+        return 16;
+    else if constexpr (std::is_same_v<Tag, GpuSemaphore_t> || std::is_same_v<Tag, CommandRecorder_t> ||
+                       std::is_same_v<Tag, RenderPassCommandRecorder_t> ||
+                       std::is_same_v<Tag, ComputePassCommandRecorder_t>)
+        return 32;
+    else if constexpr (std::is_same_v<Tag, ShaderModule_t> || std::is_same_v<Tag, PipelineLayout_t> ||
+                       std::is_same_v<Tag, GraphicsPipeline_t> || std::is_same_v<Tag, ComputePipeline_t>)
+        return 64;
+    else
+        return 128; // textures, views, buffers, bind groups and their layouts, command buffers
+}
+
+// Pools of the kinds a device makes, each with its initial capacity, after an empty placeholder (the list macro
+// puts a comma before each pool).
+template<typename Pools>
+Pools makeDeviceChildPools()
+{
+    return []<typename... Records, typename... Tags>(
+                   std::type_identity<std::tuple<std::monostate, Pool<Records, Tags>...>>) {
+        return Pools{ std::monostate{}, Pool<Records, Tags>(initialPoolCapacity<Tags>())... };
+    }(std::type_identity<Pools>{});
+}
 
 // The Vulkan resource manager: the 25 pools of records and the operations on them. The get operations return the
 // Vulkan records themselves (covariant with the abstract interfaces). Records still alive when the manager goes
@@ -69,92 +118,17 @@ public:
     void deleteSurface(const Handle<Surface_t> &handle) override;
     VulkanSurface *getSurface(const Handle<Surface_t> &handle) override { return m_surfaces.get(handle); }
 
-    // Presentation and synchronisation.
-    Handle<Swapchain_t> createSwapchain(const Handle<Device_t> &device, const SwapchainOptions &options) override;
-    void deleteSwapchain(const Handle<Swapchain_t> &handle) override;
-    VulkanSwapchain *getSwapchain(const Handle<Swapchain_t> &handle) override { return m_swapchains.get(handle); }
+    // The kinds a device makes (resource_kinds.h); their get operations return the Vulkan records.
+#define TBGPU_VULKAN_DEVICE_CHILD(Kind, ...)                                                                          \
+    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override;                                    \
+    void delete##Kind(const Handle<Kind##_t> &handle) override;                                                       \
+    Vulkan##Kind *get##Kind(const Handle<Kind##_t> &handle) override { return pool<Kind##_t>().get(handle); }
+    TBGPU_DEVICE_CHILD_KINDS(TBGPU_VULKAN_DEVICE_CHILD)
+#undef TBGPU_VULKAN_DEVICE_CHILD
 
-    Handle<GpuSemaphore_t> createGpuSemaphore(const Handle<Device_t> &device,
-                                              const GpuSemaphoreOptions &options) override;
-    void deleteGpuSemaphore(const Handle<GpuSemaphore_t> &handle) override;
-    VulkanGpuSemaphore *getGpuSemaphore(const Handle<GpuSemaphore_t> &handle) override
-    {
-        return m_gpuSemaphores.get(handle);
-    }
-
-    Handle<Fence_t> createFence(const Handle<Device_t> &device, const FenceOptions &options) override;
-    void deleteFence(const Handle<Fence_t> &handle) override;
-    VulkanFence *getFence(const Handle<Fence_t> &handle) override { return m_fences.get(handle); }
-
-    // Memory resources.
-    Handle<Texture_t> createTexture(const Handle<Device_t> &device, const TextureOptions &options) override;
-    void deleteTexture(const Handle<Texture_t> &handle) override;
-    VulkanTexture *getTexture(const Handle<Texture_t> &handle) override { return m_textures.get(handle); }
     // Swapchain images enter the pool through here, with ownedBySwapchain set.
-    Handle<Texture_t> insertTexture(const VulkanTexture &texture) { return m_textures.insert(texture); }
-
-    Handle<TextureView_t> createTextureView(const Handle<Device_t> &device, const Handle<Texture_t> &texture,
-                                            const TextureViewOptions &options) override;
-    void deleteTextureView(const Handle<TextureView_t> &handle) override;
-    VulkanTextureView *getTextureView(const Handle<TextureView_t> &handle) override
-    {
-        return m_textureViews.get(handle);
-    }
-
-    Handle<Buffer_t> createBuffer(const Handle<Device_t> &device, const BufferOptions &options,
-                                  const void *initialData) override;
-    void deleteBuffer(const Handle<Buffer_t> &handle) override;
-    VulkanBuffer *getBuffer(const Handle<Buffer_t> &handle) override { return m_buffers.get(handle); }
-
-    Handle<Sampler_t> createSampler(const Handle<Device_t> &device, const SamplerOptions &options) override;
-    void deleteSampler(const Handle<Sampler_t> &handle) override;
-    VulkanSampler *getSampler(const Handle<Sampler_t> &handle) override { return m_samplers.get(handle); }
-
-    // Shaders, layouts, bind groups and pipelines.
-    Handle<ShaderModule_t> createShaderModule(const Handle<Device_t> &device,
-                                              const std::vector<uint32_t> &code) override;
-    void deleteShaderModule(const Handle<ShaderModule_t> &handle) override;
-    VulkanShaderModule *getShaderModule(const Handle<ShaderModule_t> &handle) override
-    {
-        return m_shaderModules.get(handle);
-    }
-
-    Handle<BindGroupLayout_t> createBindGroupLayout(const Handle<Device_t> &device,
-                                                    const BindGroupLayoutOptions &options) override;
-    void deleteBindGroupLayout(const Handle<BindGroupLayout_t> &handle) override;
-    VulkanBindGroupLayout *getBindGroupLayout(const Handle<BindGroupLayout_t> &handle) override
-    {
-        return m_bindGroupLayouts.get(handle);
-    }
-
-    Handle<PipelineLayout_t> createPipelineLayout(const Handle<Device_t> &device,
-                                                  const PipelineLayoutOptions &options) override;
-    void deletePipelineLayout(const Handle<PipelineLayout_t> &handle) override;
-    VulkanPipelineLayout *getPipelineLayout(const Handle<PipelineLayout_t> &handle) override
-    {
-        return m_pipelineLayouts.get(handle);
-    }
-
-    // Sets come from the device's newest descriptor pool; one more pool is made when it is exhausted.
-    Handle<BindGroup_t> createBindGroup(const Handle<Device_t> &device, const BindGroupOptions &options) override;
-    void deleteBindGroup(const Handle<BindGroup_t> &handle) override;
-    VulkanBindGroup *getBindGroup(const Handle<BindGroup_t> &handle) override { return m_bindGroups.get(handle); }
-
-    Handle<GraphicsPipeline_t> createGraphicsPipeline(const Handle<Device_t> &device,
-                                                      const GraphicsPipelineOptions &options) override;
-    void deleteGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) override;
-    VulkanGraphicsPipeline *getGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) override
-    {
-        return m_graphicsPipelines.get(handle);
-    }
-
-    Handle<ComputePipeline_t> createComputePipeline(const Handle<Device_t> &device,
-                                                    const ComputePipelineOptions &options) override;
-    void deleteComputePipeline(const Handle<ComputePipeline_t> &handle) override;
-    VulkanComputePipeline *getComputePipeline(const Handle<ComputePipeline_t> &handle) override
-    {
-        return m_computePipelines.get(handle);
-    }
+    Handle<Texture_t> insertTexture(const VulkanTexture &texture) { return pool<Texture_t>().insert(texture); }
+    const std::vector<TimestampQueryRange> &timestampQueryRanges() const { return m_timestampQueryRanges; }
 
     // Makes the render pass a key describes (for a pipeline, or for the device's cache) and stores its record.
     Handle<RenderPass_t> createRenderPass(const Handle<Device_t> &device, const RenderPassKey &key);
@@ -163,56 +137,6 @@ public:
     void deleteRenderPass(const Handle<RenderPass_t> &handle);
     VulkanRenderPass *getRenderPass(const Handle<RenderPass_t> &handle) { return m_renderPasses.get(handle); }
     VulkanFramebuffer *getFramebuffer(const Handle<Framebuffer_t> &handle) { return m_framebuffers.get(handle); }
-
-    // Recording.
-    Handle<CommandRecorder_t> createCommandRecorder(const Handle<Device_t> &device,
-                                                    const CommandRecorderOptions &options) override;
-    void deleteCommandRecorder(const Handle<CommandRecorder_t> &handle) override;
-    VulkanCommandRecorder *getCommandRecorder(const Handle<CommandRecorder_t> &handle) override
-    {
-        return m_commandRecorders.get(handle);
-    }
-
-    // Begins a pass on the render pass and framebuffer the device's caches hold for these attachments (made on
-    // first use).
-    Handle<RenderPassCommandRecorder_t>
-    createRenderPassCommandRecorder(const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder,
-                                    const RenderPassCommandRecorderOptions &options) override;
-    void deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) override;
-    VulkanRenderPassCommandRecorder *
-    getRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) override
-    {
-        return m_renderPassCommandRecorders.get(handle);
-    }
-
-    Handle<ComputePassCommandRecorder_t>
-    createComputePassCommandRecorder(const Handle<Device_t> &device,
-                                     const Handle<CommandRecorder_t> &recorder) override;
-    void deleteComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) override;
-    VulkanComputePassCommandRecorder *
-    getComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) override
-    {
-        return m_computePassCommandRecorders.get(handle);
-    }
-
-    // Hands out a range of the device's query pool above every range still in use.
-    Handle<TimestampQueryRecorder_t> createTimestampQueryRecorder(const Handle<Device_t> &device,
-                                                                  const Handle<CommandRecorder_t> &recorder,
-                                                                  const TimestampQueryRecorderOptions &options) override;
-    void deleteTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) override;
-    VulkanTimestampQueryRecorder *getTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) override
-    {
-        return m_timestampQueryRecorders.get(handle);
-    }
-    const std::vector<TimestampQueryRange> &timestampQueryRanges() const { return m_timestampQueryRanges; }
-
-    Handle<CommandBuffer_t> createCommandBuffer(const Handle<Device_t> &device, const QueueDescription &queue,
-                                                CommandBufferLevel level) override;
-    void deleteCommandBuffer(const Handle<CommandBuffer_t> &handle) override;
-    VulkanCommandBuffer *getCommandBuffer(const Handle<CommandBuffer_t> &handle) override
-    {
-        return m_commandBuffers.get(handle);
-    }
 
 private:
     VkDescriptorPool createDescriptorPool(VkDevice device);
@@ -235,26 +159,23 @@ private:
     Pool<VulkanDevice, Device_t> m_devices{ 1 };
     Pool<VulkanQueue, Queue_t> m_queues{ 4 };
     Pool<VulkanSurface, Surface_t> m_surfaces{ 1 };
-    Pool<VulkanSwapchain, Swapchain_t> m_swapchains{ 1 };
-    Pool<VulkanTexture, Texture_t> m_textures{ 128 };
-    Pool<VulkanTextureView, TextureView_t> m_textureViews{ 128 };
-    Pool<VulkanBuffer, Buffer_t> m_buffers{ 128 };
-    Pool<VulkanShaderModule, ShaderModule_t> m_shaderModules{ 64 };
-    Pool<VulkanPipelineLayout, PipelineLayout_t> m_pipelineLayouts{ 64 };
-    Pool<VulkanBindGroupLayout, BindGroupLayout_t> m_bindGroupLayouts{ 128 };
-    Pool<VulkanBindGroup, BindGroup_t> m_bindGroups{ 128 };
-    Pool<VulkanGraphicsPipeline, GraphicsPipeline_t> m_graphicsPipelines{ 64 };
-    Pool<VulkanComputePipeline, ComputePipeline_t> m_computePipelines{ 64 };
-    Pool<VulkanGpuSemaphore, GpuSemaphore_t> m_gpuSemaphores{ 32 };
-    Pool<VulkanCommandRecorder, CommandRecorder_t> m_commandRecorders{ 32 };
-    Pool<VulkanRenderPassCommandRecorder, RenderPassCommandRecorder_t> m_renderPassCommandRecorders{ 32 };
-    Pool<VulkanComputePassCommandRecorder, ComputePassCommandRecorder_t> m_computePassCommandRecorders{ 32 };
-    Pool<VulkanCommandBuffer, CommandBuffer_t> m_commandBuffers{ 128 };
     Pool<VulkanRenderPass, RenderPass_t> m_renderPasses{ 16 };
     Pool<VulkanFramebuffer, Framebuffer_t> m_framebuffers{ 16 };
-    Pool<VulkanSampler, Sampler_t> m_samplers{ 16 };
-    Pool<VulkanFence, Fence_t> m_fences{ 16 };
-    Pool<VulkanTimestampQueryRecorder, TimestampQueryRecorder_t> m_timestampQueryRecorders{ 4 };
+
+    template<typename Tag>
+    VulkanPool<Tag> &pool()
+    {
+        return std::get<VulkanPool<Tag>>(m_deviceChildPools);
+    }
+    template<typename Tag>
+    const VulkanPool<Tag> &pool() const
+    {
+        return std::get<VulkanPool<Tag>>(m_deviceChildPools);
+    }
+#define TBGPU_VULKAN_POOL(Kind, ...) , VulkanPool<Kind##_t>
+    using DeviceChildPools = std::tuple<std::monostate TBGPU_DEVICE_CHILD_KINDS(TBGPU_VULKAN_POOL)>;
+#undef TBGPU_VULKAN_POOL
+    DeviceChildPools m_deviceChildPools = makeDeviceChildPools<DeviceChildPools>();
 
     std::vector<TimestampQueryRange> m_timestampQueryRanges; // in creation order
 };

@@ -46,17 +46,17 @@ Handle<ShaderModule_t> VulkanResourceManager::createShaderModule(const Handle<De
     record.shaderModule = module;
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
-    return m_shaderModules.insert(record);
+    return pool<ShaderModule_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteShaderModule(const Handle<ShaderModule_t> &handle)
 {
-    VulkanShaderModule *module = m_shaderModules.get(handle);
+    VulkanShaderModule *module = pool<ShaderModule_t>().get(handle);
     if (!module)
         return;
     if (VulkanDevice *device = m_devices.get(module->deviceHandle))
         vkDestroyShaderModule(device->device, module->shaderModule, nullptr);
-    m_shaderModules.remove(handle);
+    pool<ShaderModule_t>().remove(handle);
 }
 
 // ---- Bind group layouts ---------------------------------------------------------------------------------------
@@ -86,17 +86,17 @@ Handle<BindGroupLayout_t> VulkanResourceManager::createBindGroupLayout(const Han
     VulkanBindGroupLayout record;
     record.descriptorSetLayout = layout;
     record.deviceHandle = deviceHandle;
-    return m_bindGroupLayouts.insert(record);
+    return pool<BindGroupLayout_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteBindGroupLayout(const Handle<BindGroupLayout_t> &handle)
 {
-    VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(handle);
+    VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(handle);
     if (!layout)
         return;
     if (VulkanDevice *device = m_devices.get(layout->deviceHandle))
         vkDestroyDescriptorSetLayout(device->device, layout->descriptorSetLayout, nullptr);
-    m_bindGroupLayouts.remove(handle);
+    pool<BindGroupLayout_t>().remove(handle);
 }
 
 // ---- Pipeline layouts -----------------------------------------------------------------------------------------
@@ -111,7 +111,7 @@ Handle<PipelineLayout_t> VulkanResourceManager::createPipelineLayout(const Handl
     }
     std::vector<VkDescriptorSetLayout> setLayouts;
     for (const Handle<BindGroupLayout_t> &layoutHandle : options.bindGroupLayouts) {
-        VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(layoutHandle);
+        VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(layoutHandle);
         if (!layout) {
             // A null set layout is invalid Vulkan usage; a stale handle is the caller's fault, reported here.
             TBGPU_LOG_ERROR("Error when creating pipeline layout: {}",
@@ -140,17 +140,17 @@ Handle<PipelineLayout_t> VulkanResourceManager::createPipelineLayout(const Handl
     record.descriptorSetLayouts = std::move(setLayouts);
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
-    return m_pipelineLayouts.insert(std::move(record));
+    return pool<PipelineLayout_t>().insert(std::move(record));
 }
 
 void VulkanResourceManager::deletePipelineLayout(const Handle<PipelineLayout_t> &handle)
 {
-    VulkanPipelineLayout *layout = m_pipelineLayouts.get(handle);
+    VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(handle);
     if (!layout)
         return;
     if (VulkanDevice *device = m_devices.get(layout->deviceHandle))
         vkDestroyPipelineLayout(device->device, layout->pipelineLayout, nullptr);
-    m_pipelineLayouts.remove(handle);
+    pool<PipelineLayout_t>().remove(handle);
 }
 
 // ---- Bind groups ----------------------------------------------------------------------------------------------
@@ -169,6 +169,7 @@ VkDescriptorPool VulkanResourceManager::createDescriptorPool(VkDevice device)
     return pool; // a null pool is still listed: the allocation from it fails and reports itself
 }
 
+// Sets come from the device's newest descriptor pool; one more pool is made when it is exhausted.
 Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t> &deviceHandle,
                                                            const BindGroupOptions &options)
 {
@@ -177,7 +178,7 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(options.layout);
+    VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Error when allocating descriptor set: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
         return {};
@@ -214,15 +215,15 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
 
     ++device->descriptorPoolSetCounts.back();
     const Handle<BindGroup_t> handle =
-            m_bindGroups.insert(VulkanBindGroup(set, device->descriptorPools.back(), this, deviceHandle));
+            pool<BindGroup_t>().insert(VulkanBindGroup(set, device->descriptorPools.back(), this, deviceHandle));
     for (const BindGroupEntry &entry : options.resources)
-        m_bindGroups.get(handle)->update(entry);
+        pool<BindGroup_t>().get(handle)->update(entry);
     return handle;
 }
 
 void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
 {
-    VulkanBindGroup *bindGroup = m_bindGroups.get(handle);
+    VulkanBindGroup *bindGroup = pool<BindGroup_t>().get(handle);
     if (!bindGroup)
         return;
     if (VulkanDevice *device = m_devices.get(bindGroup->deviceHandle)) {
@@ -231,7 +232,7 @@ void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
             if (device->descriptorPools[i] == bindGroup->descriptorPool && device->descriptorPoolSetCounts[i] > 0)
                 --device->descriptorPoolSetCounts[i];
     }
-    m_bindGroups.remove(handle);
+    pool<BindGroup_t>().remove(handle);
 }
 
 // ---- Render passes --------------------------------------------------------------------------------------------
@@ -263,7 +264,7 @@ bool VulkanResourceManager::resolveShaderStages(const std::vector<ShaderStage> &
                                                 std::vector<VkPipelineShaderStageCreateInfo> &stages) const
 {
     for (const ShaderStage &stage : shaderStages) {
-        const VulkanShaderModule *module = m_shaderModules.get(stage.shaderModule);
+        const VulkanShaderModule *module = pool<ShaderModule_t>().get(stage.shaderModule);
         if (!module)
             return false;
         VkPipelineShaderStageCreateInfo stageInfo{ VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO };
@@ -286,7 +287,7 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
     std::vector<VkPipelineShaderStageCreateInfo> stages;
     if (!resolveShaderStages(options.shaderStages, stages))
         return {}; // an unknown shader module is refused without a word
-    const VulkanPipelineLayout *layout = m_pipelineLayouts.get(options.layout);
+    const VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Invalid pipeline layout requested");
         return {};
@@ -343,18 +344,18 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
     record.renderPassHandle = renderPassHandle;
     record.deviceHandle = deviceHandle;
     record.pipelineLayoutHandle = options.layout;
-    return m_graphicsPipelines.insert(std::move(record));
+    return pool<GraphicsPipeline_t>().insert(std::move(record));
 }
 
 void VulkanResourceManager::deleteGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle)
 {
-    VulkanGraphicsPipeline *pipeline = m_graphicsPipelines.get(handle);
+    VulkanGraphicsPipeline *pipeline = pool<GraphicsPipeline_t>().get(handle);
     if (!pipeline)
         return;
     if (VulkanDevice *device = m_devices.get(pipeline->deviceHandle))
         vkDestroyPipeline(device->device, pipeline->pipeline, nullptr);
     deleteRenderPass(pipeline->renderPassHandle);
-    m_graphicsPipelines.remove(handle);
+    pool<GraphicsPipeline_t>().remove(handle);
 }
 
 // ---- Compute pipelines ----------------------------------------------------------------------------------------
@@ -367,12 +368,12 @@ Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Han
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanPipelineLayout *layout = m_pipelineLayouts.get(options.layout);
+    VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Invalid pipeline layout requested");
         return {};
     }
-    VulkanShaderModule *module = m_shaderModules.get(options.shaderStage.shaderModule);
+    VulkanShaderModule *module = pool<ShaderModule_t>().get(options.shaderStage.shaderModule);
     if (!module)
         return {};
     VkComputePipelineCreateInfo createInfo{ VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO };
@@ -393,17 +394,17 @@ Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Han
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
     record.pipelineLayoutHandle = options.layout;
-    return m_computePipelines.insert(record);
+    return pool<ComputePipeline_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteComputePipeline(const Handle<ComputePipeline_t> &handle)
 {
-    VulkanComputePipeline *pipeline = m_computePipelines.get(handle);
+    VulkanComputePipeline *pipeline = pool<ComputePipeline_t>().get(handle);
     if (!pipeline)
         return;
     if (VulkanDevice *device = m_devices.get(pipeline->deviceHandle))
         vkDestroyPipeline(device->device, pipeline->pipeline, nullptr);
-    m_computePipelines.remove(handle);
+    pool<ComputePipeline_t>().remove(handle);
 }
 
 } // namespace TbGpu

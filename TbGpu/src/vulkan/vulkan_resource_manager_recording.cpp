@@ -22,9 +22,9 @@ Handle<CommandBuffer_t> VulkanResourceManager::createCommandBuffer(const Handle<
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    const VkCommandPool pool = device->commandPools[queue.queueTypeIndex];
+    const VkCommandPool commandPool = device->commandPools[queue.queueTypeIndex];
     VkCommandBufferAllocateInfo allocateInfo{ VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO };
-    allocateInfo.commandPool = pool;
+    allocateInfo.commandPool = commandPool;
     allocateInfo.level = static_cast<VkCommandBufferLevel>(level);
     allocateInfo.commandBufferCount = 1;
     VkCommandBuffer buffer = VK_NULL_HANDLE;
@@ -33,18 +33,18 @@ Handle<CommandBuffer_t> VulkanResourceManager::createCommandBuffer(const Handle<
         TBGPU_LOG_ERROR("Error when creating allocating command buffers: {}", static_cast<int>(result));
         return {};
     }
-    return m_commandBuffers.insert(
-            VulkanCommandBuffer(buffer, pool, static_cast<VkCommandBufferLevel>(level), this, deviceHandle));
+    return pool<CommandBuffer_t>().insert(
+            VulkanCommandBuffer(buffer, commandPool, static_cast<VkCommandBufferLevel>(level), this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteCommandBuffer(const Handle<CommandBuffer_t> &handle)
 {
-    VulkanCommandBuffer *buffer = m_commandBuffers.get(handle);
+    VulkanCommandBuffer *buffer = pool<CommandBuffer_t>().get(handle);
     if (!buffer)
         return;
     if (VulkanDevice *device = m_devices.get(buffer->deviceHandle))
         vkFreeCommandBuffers(device->device, buffer->commandPool, 1, &buffer->commandBuffer);
-    m_commandBuffers.remove(handle);
+    pool<CommandBuffer_t>().remove(handle);
 }
 
 Handle<CommandRecorder_t> VulkanResourceManager::createCommandRecorder(const Handle<Device_t> &deviceHandle,
@@ -74,38 +74,38 @@ Handle<CommandRecorder_t> VulkanResourceManager::createCommandRecorder(const Han
 
     if (description.queueTypeIndex >= device->commandPools.size())
         device->commandPools.resize(description.queueTypeIndex + 1, VK_NULL_HANDLE);
-    VkCommandPool &pool = device->commandPools[description.queueTypeIndex];
-    if (pool == VK_NULL_HANDLE) {
+    VkCommandPool &familyPool = device->commandPools[description.queueTypeIndex];
+    if (familyPool == VK_NULL_HANDLE) {
         VkCommandPoolCreateInfo createInfo{ VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO };
         createInfo.flags = 0;
         createInfo.queueFamilyIndex = description.queueTypeIndex;
-        const VkResult result = vkCreateCommandPool(device->device, &createInfo, nullptr, &pool);
+        const VkResult result = vkCreateCommandPool(device->device, &createInfo, nullptr, &familyPool);
         if (result != VK_SUCCESS) {
             TBGPU_LOG_ERROR("Error when creating command pool for queue family {}: {}", description.queueTypeIndex,
                             static_cast<int>(result));
-            pool = VK_NULL_HANDLE;
+            familyPool = VK_NULL_HANDLE;
             return {};
         }
     }
-    const VkCommandPool commandPool = pool;
+    const VkCommandPool commandPool = familyPool;
 
     const Handle<CommandBuffer_t> bufferHandle = createCommandBuffer(deviceHandle, description, options.level);
-    const VulkanCommandBuffer *buffer = m_commandBuffers.get(bufferHandle);
+    const VulkanCommandBuffer *buffer = pool<CommandBuffer_t>().get(bufferHandle);
     if (!buffer)
         return {};
-    return m_commandRecorders.insert(
+    return pool<CommandRecorder_t>().insert(
             VulkanCommandRecorder(commandPool, buffer->commandBuffer, bufferHandle, this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteCommandRecorder(const Handle<CommandRecorder_t> &handle)
 {
-    VulkanCommandRecorder *recorder = m_commandRecorders.get(handle);
+    VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(handle);
     if (!recorder)
         return;
     // A finished recorder handed its command buffer to a CommandBuffer; an unfinished one still owns it.
     if (!recorder->finished)
         deleteCommandBuffer(recorder->commandBufferHandle);
-    m_commandRecorders.remove(handle);
+    pool<CommandRecorder_t>().remove(handle);
 }
 
 // ---- Render pass recorders ------------------------------------------------------------------------------------
@@ -113,7 +113,7 @@ void VulkanResourceManager::deleteCommandRecorder(const Handle<CommandRecorder_t
 bool VulkanResourceManager::attachmentsAreLive(const RenderPassCommandRecorderOptions &options) const
 {
     const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-    auto live = [this](const Handle<TextureView_t> &view) { return m_textureViews.get(view) != nullptr; };
+    auto live = [this](const Handle<TextureView_t> &view) { return pool<TextureView_t>().get(view) != nullptr; };
     if (options.colorAttachments.empty())
         return false;
     for (const ColorAttachment &color : options.colorAttachments) {
@@ -131,7 +131,7 @@ Handle<RenderPass_t> VulkanResourceManager::findOrCreateRenderPass(const Handle<
 {
     RenderPassCache &cache = m_devices.get(deviceHandle)->renderPasses;
     RenderPassKey key = recordingRenderPassKey(
-            options, [this](const Handle<TextureView_t> &view) { return m_textureViews.get(view)->format; });
+            options, [this](const Handle<TextureView_t> &view) { return pool<TextureView_t>().get(view)->format; });
     Handle<RenderPass_t> renderPass = cache.find(key);
     if (!renderPass.isValid()) {
         renderPass = createRenderPass(deviceHandle, key);
@@ -162,8 +162,8 @@ VulkanResourceManager::framebufferKeyFor(const Handle<RenderPass_t> &renderPass,
 
     // The size comes from the first colour view: its texture's extent at the view's mip level, and the view's
     // layers (one for multiview, where the views spread over the layers).
-    const VulkanTextureView *firstView = m_textureViews.get(options.colorAttachments.front().view);
-    const VulkanTexture *texture = m_textures.get(firstView->textureHandle);
+    const VulkanTextureView *firstView = pool<TextureView_t>().get(options.colorAttachments.front().view);
+    const VulkanTexture *texture = pool<Texture_t>().get(firstView->textureHandle);
     if (!texture)
         return std::nullopt;
     const uint32_t mip = firstView->range.baseMipLevel;
@@ -180,7 +180,7 @@ Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device, 
 {
     std::vector<VkImageView> views;
     for (const Handle<TextureView_t> &view : key.views)
-        views.push_back(m_textureViews.get(view)->imageView);
+        views.push_back(pool<TextureView_t>().get(view)->imageView);
     VkFramebufferCreateInfo createInfo{ VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO };
     createInfo.renderPass = m_renderPasses.get(key.renderPass)->renderPass;
     createInfo.attachmentCount = static_cast<uint32_t>(views.size());
@@ -231,6 +231,7 @@ std::vector<VkClearValue> clearValues(const RenderPassCommandRecorderOptions &op
 
 } // namespace
 
+// Begins a pass on the render pass and framebuffer the device's caches hold for these attachments.
 Handle<RenderPassCommandRecorder_t>
 VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                        const Handle<CommandRecorder_t> &recorderHandle,
@@ -263,7 +264,7 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
         TBGPU_LOG_ERROR("Could not create or find a framebuffer");
         return {};
     }
-    VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
+    VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
@@ -279,13 +280,13 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
     beginInfo.pClearValues = clears.data();
     vkCmdBeginRenderPass(recorder->commandBuffer, &beginInfo, VK_SUBPASS_CONTENTS_INLINE);
     recorder->passViewCount = std::max(options.viewCount, 1u);
-    return m_renderPassCommandRecorders.insert(
+    return pool<RenderPassCommandRecorder_t>().insert(
             VulkanRenderPassCommandRecorder(recorder->commandBuffer, renderArea, this, deviceHandle, recorderHandle));
 }
 
 void VulkanResourceManager::deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle)
 {
-    m_renderPassCommandRecorders.remove(handle);
+    pool<RenderPassCommandRecorder_t>().remove(handle);
 }
 
 // ---- Compute pass recorders -----------------------------------------------------------------------------------
@@ -294,18 +295,18 @@ Handle<ComputePassCommandRecorder_t>
 VulkanResourceManager::createComputePassCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                         const Handle<CommandRecorder_t> &recorderHandle)
 {
-    const VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
+    const VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
     }
-    return m_computePassCommandRecorders.insert(
+    return pool<ComputePassCommandRecorder_t>().insert(
             VulkanComputePassCommandRecorder(recorder->commandBuffer, this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle)
 {
-    m_computePassCommandRecorders.remove(handle);
+    pool<ComputePassCommandRecorder_t>().remove(handle);
 }
 
 } // namespace TbGpu
