@@ -1,10 +1,12 @@
 // TbGpu: the cost of naming records by handles, and of creating and destroying small buffers through the
 // library's memory allocator, which sub-allocates them from shared blocks, against one VkDeviceMemory per buffer.
 // Runs on whatever Vulkan device the machine offers (lavapipe on CPU-only machines), without validation.
+#include "vulkan/memory_allocator.h"
+#include "vulkan/vulkan_resource_manager.h"
+
 #include <TbGpu/instance.h>
 #include <TbGpu/pool.h>
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/memory_allocator.h>
 #include <TbGpu/vulkan/vulkan_graphics_api.h>
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,8 @@
 // TbGpu: beginning render passes on the device's cached render pass and framebuffer against building both for
 // every pass. Each iteration records 16 passes into a fresh command recorder and frees its command buffer.
 // Runs on whatever Vulkan device the machine offers (lavapipe on CPU-only machines), without validation.
+#include "vulkan/vulkan_resource_manager.h"
+
 #include <TbGpu/device.h>
 #include <TbGpu/instance.h>
 #include <TbGpu/utils/logging.h>

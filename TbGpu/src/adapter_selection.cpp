@@ -22,18 +22,26 @@ const char *presentModeName(PresentMode mode)
     }
 }
 
-int selectAdapterIndex(const std::vector<AdapterDeviceType> &types, AdapterDeviceType wish)
+std::vector<size_t> rankAdapters(const std::vector<AdapterDeviceType> &types, AdapterDeviceType wish)
 {
     const std::vector<AdapterDeviceType> preference = wish == AdapterDeviceType::Default
-            ? std::vector<AdapterDeviceType>{ AdapterDeviceType::DiscreteGpu, AdapterDeviceType::IntegratedGpu }
+            ? std::vector<AdapterDeviceType>{ AdapterDeviceType::DiscreteGpu, AdapterDeviceType::IntegratedGpu,
+                                              AdapterDeviceType::VirtualGpu, AdapterDeviceType::Cpu }
             : std::vector<AdapterDeviceType>{ wish };
+    std::vector<size_t> ranked;
     for (AdapterDeviceType wanted : preference) {
         for (size_t i = 0; i < types.size(); ++i) {
             if (types[i] == wanted)
-                return static_cast<int>(i);
+                ranked.push_back(i);
         }
     }
-    return -1;
+    return ranked;
+}
+
+int selectAdapterIndex(const std::vector<AdapterDeviceType> &types, AdapterDeviceType wish)
+{
+    const std::vector<size_t> ranked = rankAdapters(types, wish);
+    return ranked.empty() ? -1 : static_cast<int>(ranked.front());
 }
 
 } // namespace TbGpu

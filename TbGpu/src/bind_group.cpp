@@ -4,9 +4,8 @@ namespace TbGpu {
 
 void BindGroup::update(const BindGroupEntry &entry)
 {
-    if (ResourceManager *resources = manager())
-        if (ApiBindGroup *bindGroup = resources->getBindGroup(m_handle))
-            bindGroup->update(entry);
+    if (ApiBindGroup *bindGroup = record())
+        bindGroup->update(entry);
 }
 
 } // namespace TbGpu

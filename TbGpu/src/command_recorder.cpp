@@ -11,11 +11,6 @@ CommandRecorder::CommandRecorder(GraphicsApi *api, const Handle<Device_t> &devic
         record->begin();
 }
 
-ApiCommandRecorder *CommandRecorder::record() const
-{
-    return manager() ? manager()->getCommandRecorder(m_handle) : nullptr;
-}
-
 void CommandRecorder::blitTexture(const TextureBlit &blit)
 {
     if (ApiCommandRecorder *recorder = record())

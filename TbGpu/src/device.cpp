@@ -65,58 +65,42 @@ ResultCode Device::waitUntilIdle()
 
 Buffer Device::createBuffer(const BufferOptions &options, const void *initialData)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return Buffer(m_api, m_device, m_api->resourceManager()->createBuffer(m_device, options, initialData));
+    return make<Buffer>(options, initialData);
 }
 
 Texture Device::createTexture(const TextureOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return Texture(m_api, m_device, m_api->resourceManager()->createTexture(m_device, options));
+    return make<Texture>(options);
 }
 
 Sampler Device::createSampler(const SamplerOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return Sampler(m_api, m_device, m_api->resourceManager()->createSampler(m_device, options));
+    return make<Sampler>(options);
 }
 
 ShaderModule Device::createShaderModule(const std::vector<uint32_t> &code)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return ShaderModule(m_api, m_device, m_api->resourceManager()->createShaderModule(m_device, code));
+    return make<ShaderModule>(code);
 }
 
 BindGroupLayout Device::createBindGroupLayout(const BindGroupLayoutOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return BindGroupLayout(m_api, m_device, m_api->resourceManager()->createBindGroupLayout(m_device, options));
+    return make<BindGroupLayout>(options);
 }
 
 PipelineLayout Device::createPipelineLayout(const PipelineLayoutOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return PipelineLayout(m_api, m_device, m_api->resourceManager()->createPipelineLayout(m_device, options));
+    return make<PipelineLayout>(options);
 }
 
 BindGroup Device::createBindGroup(const BindGroupOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return BindGroup(m_api, m_device, m_api->resourceManager()->createBindGroup(m_device, options));
+    return make<BindGroup>(options);
 }
 
 GraphicsPipeline Device::createGraphicsPipeline(const GraphicsPipelineOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return GraphicsPipeline(m_api, m_device, m_api->resourceManager()->createGraphicsPipeline(m_device, options));
+    return make<GraphicsPipeline>(options);
 }
 
 CommandRecorder Device::createCommandRecorder(const CommandRecorderOptions &options)
@@ -129,23 +113,17 @@ CommandRecorder Device::createCommandRecorder(const CommandRecorderOptions &opti
 
 Swapchain Device::createSwapchain(const SwapchainOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return Swapchain(m_api, m_device, m_api->resourceManager()->createSwapchain(m_device, options));
+    return make<Swapchain>(options);
 }
 
 Fence Device::createFence(const FenceOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return Fence(m_api, m_device, m_api->resourceManager()->createFence(m_device, options));
+    return make<Fence>(options);
 }
 
 GpuSemaphore Device::createGpuSemaphore(const GpuSemaphoreOptions &options)
 {
-    if (!m_api || !m_device.isValid())
-        return {};
-    return GpuSemaphore(m_api, m_device, m_api->resourceManager()->createGpuSemaphore(m_device, options));
+    return make<GpuSemaphore>(options);
 }
 
 } // namespace TbGpu

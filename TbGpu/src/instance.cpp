@@ -72,15 +72,23 @@ std::vector<Adapter *> Instance::adapters()
     return result;
 }
 
-Adapter *Instance::selectAdapter(AdapterDeviceType type)
+std::vector<Adapter *> Instance::rankedAdapters(AdapterDeviceType type)
 {
     const std::vector<Adapter *> all = adapters();
     std::vector<AdapterDeviceType> types;
     types.reserve(all.size());
     for (const Adapter *adapter : all)
         types.push_back(adapter->properties().deviceType);
-    const int index = selectAdapterIndex(types, type);
-    return index < 0 ? nullptr : all[static_cast<size_t>(index)];
+    std::vector<Adapter *> ranked;
+    for (size_t index : rankAdapters(types, type))
+        ranked.push_back(all[index]);
+    return ranked;
+}
+
+Adapter *Instance::selectAdapter(AdapterDeviceType type)
+{
+    const std::vector<Adapter *> ranked = rankedAdapters(type);
+    return ranked.empty() ? nullptr : ranked.front();
 }
 
 Surface Instance::createSurface(const SurfaceOptions &options)
@@ -93,13 +101,29 @@ Surface Instance::createSurface(const SurfaceOptions &options)
 
 DefaultDevice Instance::createDefaultDevice(const Surface &surface, AdapterDeviceType type)
 {
-    Adapter *adapter = selectAdapter(type);
-    if (!adapter) {
+    const std::vector<Adapter *> candidates = rankedAdapters(type);
+    if (candidates.empty()) {
         TBGPU_LOG_CRITICAL("Unable to find a suitable Adapter. Aborting...");
         return {};
     }
+    for (Adapter *adapter : candidates) {
+        if (!meetsDefaultDeviceRequirements(*adapter, surface)) {
+            TBGPU_LOG_WARN("Adapter {} is passed over: its queue family 0 does not meet requirements",
+                           adapter->properties().deviceName);
+            continue;
+        }
+        TBGPU_LOG_INFO("Supports multiview: {}", adapter->features().multiView);
+        DeviceOptions options;
+        options.requestedFeatures = adapter->features();
+        return { adapter, adapter->createDevice(options) };
+    }
+    TBGPU_LOG_CRITICAL("Selected adapter queue family 0 does not meet requirements. Aborting.");
+    return {};
+}
 
-    const std::vector<AdapterQueueType> &queueTypes = adapter->queueTypes();
+bool Instance::meetsDefaultDeviceRequirements(Adapter &adapter, const Surface &surface)
+{
+    const std::vector<AdapterQueueType> &queueTypes = adapter.queueTypes();
     const uint32_t graphicsAndComputeBits =
             static_cast<uint32_t>(QueueFlagBits::GraphicsBit) | static_cast<uint32_t>(QueueFlagBits::ComputeBit);
     const bool graphicsAndCompute =
@@ -108,29 +132,20 @@ DefaultDevice Instance::createDefaultDevice(const Surface &surface, AdapterDevic
 
     bool presentationSupported = true; // off-screen devices need none
     if (surface.isValid()) {
-        const SwapchainProperties swapchainProperties = adapter->swapchainProperties(surface.handle());
+        const SwapchainProperties swapchainProperties = adapter.swapchainProperties(surface.handle());
         TBGPU_LOG_INFO("Supported swapchain present modes:");
         for (PresentMode mode : swapchainProperties.presentModes)
             TBGPU_LOG_INFO("  - {}", presentModeName(mode));
-        presentationSupported = adapter->supportsPresentation(surface.handle(), 0);
+        presentationSupported = adapter.supportsPresentation(surface.handle(), 0);
         TBGPU_LOG_INFO("Queue family 0 supports presentation: {}", presentationSupported);
     } else {
         TBGPU_LOG_INFO("No surface given: the device is opened for off-screen work");
     }
 
     TBGPU_LOG_INFO("Supported adapter extensions:");
-    for (const Extension &extension : adapter->extensions())
+    for (const Extension &extension : adapter.extensions())
         TBGPU_LOG_INFO("  - {} Version {}", extension.name, extension.version);
-
-    if (presentationSupported && graphicsAndCompute) {
-        TBGPU_LOG_INFO("Supports multiview: {}", adapter->features().multiView);
-        DeviceOptions options;
-        options.requestedFeatures = adapter->features();
-        return { adapter, adapter->createDevice(options) };
-    }
-
-    TBGPU_LOG_CRITICAL("Selected adapter queue family 0 does not meet requirements. Aborting.");
-    return {};
+    return presentationSupported && graphicsAndCompute;
 }
 
 } // namespace TbGpu

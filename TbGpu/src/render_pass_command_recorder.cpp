@@ -2,11 +2,6 @@
 
 namespace TbGpu {
 
-ApiRenderPassCommandRecorder *RenderPassCommandRecorder::record() const
-{
-    return manager() ? manager()->getRenderPassCommandRecorder(m_handle) : nullptr;
-}
-
 void RenderPassCommandRecorder::setPipeline(const Handle<GraphicsPipeline_t> &pipeline)
 {
     if (ApiRenderPassCommandRecorder *recorder = record())

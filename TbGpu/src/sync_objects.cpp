@@ -5,25 +5,25 @@ namespace TbGpu {
 
 ResultCode Fence::wait()
 {
-    ApiFence *fence = manager() ? manager()->getFence(m_handle) : nullptr;
+    ApiFence *fence = record();
     return fence ? fence->wait() : ResultCode::ErrorDeviceLost;
 }
 
 ResultCode Fence::reset()
 {
-    ApiFence *fence = manager() ? manager()->getFence(m_handle) : nullptr;
+    ApiFence *fence = record();
     return fence ? fence->reset() : ResultCode::ErrorDeviceLost;
 }
 
 FenceStatus Fence::status()
 {
-    ApiFence *fence = manager() ? manager()->getFence(m_handle) : nullptr;
+    ApiFence *fence = record();
     return fence ? fence->status() : FenceStatus::Error;
 }
 
 MemoryHandle GpuSemaphore::externalSemaphoreHandle() const
 {
-    ApiGpuSemaphore *semaphore = manager() ? manager()->getGpuSemaphore(m_handle) : nullptr;
+    ApiGpuSemaphore *semaphore = record();
     return semaphore ? semaphore->externalSemaphoreHandle() : MemoryHandle{};
 }
 

@@ -1,18 +1,19 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
 // The same transfers and layout transitions recorded with synchronization2 barriers and with legacy barriers;
 // the legacy path is forced by taking the device's synchronization2 entry point away.
-class BarrierTest : public GpuTestRig, public ::testing::WithParamInterface<bool>
+class BarrierTest : public VulkanTestRig, public ::testing::WithParamInterface<bool>
 {
 protected:
     void SetUp() override
     {
-        GpuTestRig::SetUp();
+        VulkanTestRig::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         ASSERT_NE(deviceRecord()->vkCmdPipelineBarrier2KHR, nullptr) << "the rig's device has synchronization2";

@@ -1,6 +1,5 @@
-#include "gpu_test_rig.h"
-
 #include "vulkan/vulkan_one_shot_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <cstring>
 #include <numeric>
@@ -8,10 +7,10 @@
 #include <vector>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
-class BufferTest : public GpuTestRig
+class BufferTest : public VulkanTestRig
 {
 protected:
     void TearDown() override
@@ -21,7 +20,7 @@ protected:
         EXPECT_EQ(statistics.allocationBytes, 0u);
         EXPECT_EQ(statistics.blockCount, 0u) << "empty blocks are given back";
         EXPECT_EQ(statistics.blockBytes, 0u);
-        GpuTestRig::TearDown();
+        VulkanTestRig::TearDown();
     }
 
     static std::vector<uint32_t> pattern(size_t count, uint32_t seed)

@@ -1,11 +1,12 @@
 #include "gpu_commands.h"
 #include "spirv_files.h"
+#include "vulkan_test_rig.h"
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
-class CommandRecorderTest : public GpuTestRig
+class CommandRecorderTest : public VulkanTestRig
 {
 };
 

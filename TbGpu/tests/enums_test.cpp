@@ -1,10 +1,10 @@
 #include "log_capture.h"
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_instance.h"
 
 #include <TbGpu/adapter_properties.h>
 #include <TbGpu/flags.h>
 #include <TbGpu/gpu_core.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_instance.h>
 
 #include <gtest/gtest.h>
 
@@ -129,18 +129,21 @@ TEST(AdapterSelectionTest, PreferenceOrder)
     struct Case {
         std::vector<T> adapters;
         T wish;
-        int expected;
+        std::vector<size_t> ranked;
     };
     const Case cases[] = {
-        { { T::IntegratedGpu, T::DiscreteGpu }, T::Default, 1 }, // discrete wins even when listed second
-        { { T::IntegratedGpu }, T::Default, 0 },
-        { { T::Cpu }, T::Default, -1 },
-        { { T::DiscreteGpu, T::Cpu, T::Cpu }, T::Cpu, 1 },
-        { { T::DiscreteGpu }, T::Cpu, -1 }, // an explicit wish never falls back
-        { {}, T::Default, -1 },
+        { { T::IntegratedGpu, T::DiscreteGpu }, T::Default, { 1, 0 } }, // discrete wins even when listed second
+        { { T::Cpu, T::VirtualGpu, T::IntegratedGpu, T::DiscreteGpu }, T::Default, { 3, 2, 1, 0 } },
+        { { T::Cpu }, T::Default, { 0 } }, // a software rasteriser is the last resort, not no adapter
+        { { T::Other, T::Cpu }, T::Default, { 1 } },
+        { { T::DiscreteGpu, T::Cpu, T::Cpu }, T::Cpu, { 1, 2 } },
+        { { T::DiscreteGpu }, T::Cpu, {} }, // an explicit wish never falls back
+        { {}, T::Default, {} },
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(selectAdapterIndex(c.adapters, c.wish), c.expected);
+    for (const Case &c : cases) {
+        EXPECT_EQ(rankAdapters(c.adapters, c.wish), c.ranked);
+        EXPECT_EQ(selectAdapterIndex(c.adapters, c.wish), c.ranked.empty() ? -1 : int(c.ranked.front()));
+    }
 }
 
 namespace {

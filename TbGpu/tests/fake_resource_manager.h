@@ -9,6 +9,7 @@
 #include <TbGpu/resource_manager.h>
 
 #include <map>
+#include <type_traits>
 #include <vector>
 
 namespace TbGpuTest {
@@ -147,51 +148,13 @@ public:
     void deleteSurface(const Handle<Surface_t> &handle) override { count("surface", surfaces, handle); }
     ApiSurface *getSurface(const Handle<Surface_t> &handle) override { return surfaces.get(handle); }
 
-    Handle<Texture_t> createTexture(const Handle<Device_t> &, const TextureOptions &) override { return {}; }
-    void deleteTexture(const Handle<Texture_t> &) override { ++deletions["texture"]; }
-    ApiTexture *getTexture(const Handle<Texture_t> &) override { return nullptr; }
-
-    Handle<TextureView_t> createTextureView(const Handle<Device_t> &, const Handle<Texture_t> &,
-                                            const TextureViewOptions &) override
-    {
-        return {};
-    }
-    void deleteTextureView(const Handle<TextureView_t> &) override { ++deletions["textureView"]; }
-    ApiTextureView *getTextureView(const Handle<TextureView_t> &) override { return nullptr; }
-
-    Handle<Buffer_t> createBuffer(const Handle<Device_t> &, const BufferOptions &, const void *) override
-    {
-        return buffers.insert(FakeBuffer());
-    }
-    void deleteBuffer(const Handle<Buffer_t> &handle) override { count("buffer", buffers, handle); }
-    FakeBuffer *getBuffer(const Handle<Buffer_t> &handle) override { return buffers.get(handle); }
-
-    Handle<Sampler_t> createSampler(const Handle<Device_t> &, const SamplerOptions &) override { return {}; }
-    void deleteSampler(const Handle<Sampler_t> &) override { ++deletions["sampler"]; }
-    ApiSampler *getSampler(const Handle<Sampler_t> &) override { return nullptr; }
-
-    // The pipeline, recording and presentation kinds make nothing here; deleting one is counted.
-#define TBGPU_FAKE_KIND(Kind, Api, ...)                                                                             \
-    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override { return {}; }                   \
-    void delete##Kind(const Handle<Kind##_t> &) override { ++deletions[#Kind]; }                                   \
-    Api *get##Kind(const Handle<Kind##_t> &) override { return nullptr; }
-    TBGPU_FAKE_KIND(Swapchain, ApiSwapchain, const SwapchainOptions &)
-    TBGPU_FAKE_KIND(ShaderModule, ApiShaderModule, const std::vector<uint32_t> &)
-    TBGPU_FAKE_KIND(PipelineLayout, ApiPipelineLayout, const PipelineLayoutOptions &)
-    TBGPU_FAKE_KIND(GraphicsPipeline, ApiGraphicsPipeline, const GraphicsPipelineOptions &)
-    TBGPU_FAKE_KIND(ComputePipeline, ApiComputePipeline, const ComputePipelineOptions &)
-    TBGPU_FAKE_KIND(GpuSemaphore, ApiGpuSemaphore, const GpuSemaphoreOptions &)
-    TBGPU_FAKE_KIND(CommandRecorder, ApiCommandRecorder, const CommandRecorderOptions &)
-    TBGPU_FAKE_KIND(RenderPassCommandRecorder, ApiRenderPassCommandRecorder, const Handle<CommandRecorder_t> &,
-                    const RenderPassCommandRecorderOptions &)
-    TBGPU_FAKE_KIND(ComputePassCommandRecorder, ApiComputePassCommandRecorder, const Handle<CommandRecorder_t> &)
-    TBGPU_FAKE_KIND(TimestampQueryRecorder, ApiTimestampQueryRecorder, const Handle<CommandRecorder_t> &,
-                    const TimestampQueryRecorderOptions &)
-    TBGPU_FAKE_KIND(CommandBuffer, ApiCommandBuffer, const QueueDescription &, CommandBufferLevel)
-    TBGPU_FAKE_KIND(BindGroup, ApiBindGroup, const BindGroupOptions &)
-    TBGPU_FAKE_KIND(BindGroupLayout, ApiBindGroupLayout, const BindGroupLayoutOptions &)
-    TBGPU_FAKE_KIND(Fence, ApiFence, const FenceOptions &)
-#undef TBGPU_FAKE_KIND
+    // The kinds a device makes: only buffers are made (as FakeBuffer records); deleting any valid handle counts.
+#define TBGPU_FAKE_DEVICE_CHILD(Kind, ...)                                                                            \
+    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override { return made<Kind##_t>(); }       \
+    void delete##Kind(const Handle<Kind##_t> &handle) override { deleted(#Kind, handle); }                            \
+    Api##Kind *get##Kind(const Handle<Kind##_t> &handle) override { return record<Kind##_t>(handle); }
+    TBGPU_DEVICE_CHILD_KINDS(TBGPU_FAKE_DEVICE_CHILD)
+#undef TBGPU_FAKE_DEVICE_CHILD
 
     Pool<FakeInstance, Instance_t> instances{ 1 };
     Pool<FakeAdapter, Adapter_t> adapters{ 1 };
@@ -206,6 +169,31 @@ private:
         if (pool.get(handle))
             ++deletions[kind];
         pool.remove(handle);
+    }
+
+    template<typename Tag>
+    Handle<Tag> made()
+    {
+        if constexpr (std::is_same_v<Tag, Buffer_t>)
+            return buffers.insert(FakeBuffer());
+        else
+            return {};
+    }
+    template<typename Tag>
+    typename DeviceChildTraits<Tag>::Api *record(const Handle<Tag> &handle)
+    {
+        if constexpr (std::is_same_v<Tag, Buffer_t>)
+            return buffers.get(handle);
+        else
+            return nullptr;
+    }
+    template<typename Tag>
+    void deleted(const char *kind, const Handle<Tag> &handle)
+    {
+        if (handle.isValid())
+            ++deletions[kind];
+        if constexpr (std::is_same_v<Tag, Buffer_t>)
+            buffers.remove(handle);
     }
 };
 

@@ -35,6 +35,25 @@ TEST(DefaultDeviceChoiceTest, DiscreteWinsOverIntegratedEvenWhenListedSecond)
     EXPECT_EQ(api.manager.lastQueueRequests[0].priorities, std::vector<float>{ 1.0f });
 }
 
+// The best adapter that can present wins: an integrated GPU that cannot reach the surface is passed over for the
+// CPU adapter that can.
+TEST(DefaultDeviceChoiceTest, BestAdapterThatPresentsWinsDownToTheCpu)
+{
+    FakeGraphicsApi api;
+    api.manager.adapterSetups = { { AdapterDeviceType::Cpu, { graphicsAndCompute }, true, {}, "software" },
+                                  { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "igpu" } };
+    Instance instance(&api, InstanceOptions{});
+    Surface surface = instance.createSurface({});
+    LogCapture log;
+    DefaultDevice opened = instance.createDefaultDevice(surface);
+    ASSERT_NE(opened.adapter, nullptr);
+    EXPECT_EQ(opened.adapter->properties().deviceName, "software");
+    EXPECT_TRUE(opened.device.isValid());
+    EXPECT_TRUE(log.contains(spdlog::level::warn,
+                             "Adapter igpu is passed over: its queue family 0 does not meet requirements"));
+    EXPECT_EQ(log.count("Selected adapter queue family 0 does not meet requirements. Aborting."), 0u);
+}
+
 TEST(DefaultDeviceChoiceTest, FamilyZeroMustDoGraphicsAndComputeEvenIfAnotherFamilyDoes)
 {
     FakeGraphicsApi api;
@@ -52,17 +71,21 @@ TEST(DefaultDeviceChoiceTest, FamilyZeroMustDoGraphicsAndComputeEvenIfAnotherFam
     EXPECT_TRUE(api.manager.devices.size() == 0) << "no device was made";
 }
 
-TEST(DefaultDeviceChoiceTest, NoPresentationToTheSurfaceMeansNoDevice)
+TEST(DefaultDeviceChoiceTest, NoAdapterThatPresentsMeansACriticalErrorAndNoDevice)
 {
     FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" } };
+    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" },
+                                  { AdapterDeviceType::Cpu, { graphicsAndCompute }, false, {}, "software" } };
     Instance instance(&api, InstanceOptions{});
     Surface surface = instance.createSurface({});
     LogCapture log;
-    EXPECT_FALSE(instance.createDefaultDevice(surface).device.isValid());
-    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 supports presentation: false"));
+    DefaultDevice opened = instance.createDefaultDevice(surface);
+    EXPECT_EQ(opened.adapter, nullptr);
+    EXPECT_FALSE(opened.device.isValid());
+    EXPECT_EQ(log.count("Queue family 0 supports presentation: false"), 2u) << "both adapters were asked";
     EXPECT_TRUE(log.contains(spdlog::level::critical,
                              "Selected adapter queue family 0 does not meet requirements. Aborting."));
+    EXPECT_EQ(api.manager.devices.size(), 0u) << "no device was made";
 }
 
 TEST(DefaultDeviceChoiceTest, PresentModesAreListedByName)
@@ -109,20 +132,20 @@ TEST(FrontObjectTest, BufferMapIsRememberedAndMovesDeleteTheTargetFirst)
 
     void *first = a.map();
     EXPECT_EQ(a.map(), first);
-    EXPECT_EQ(manager.getBuffer(aHandle)->mapCount, 1) << "mapped once";
+    EXPECT_EQ(manager.buffers.get(aHandle)->mapCount, 1) << "mapped once";
     a.unmap();
     a.unmap();
-    EXPECT_EQ(manager.getBuffer(aHandle)->unmapCount, 1) << "unmapping an unmapped buffer does nothing";
+    EXPECT_EQ(manager.buffers.get(aHandle)->unmapCount, 1) << "unmapping an unmapped buffer does nothing";
 
     a = std::move(b);
-    EXPECT_EQ(manager.deletions["buffer"], 1);
-    EXPECT_EQ(manager.getBuffer(aHandle), nullptr) << "the target's buffer went first";
+    EXPECT_EQ(manager.deletions["Buffer"], 1);
+    EXPECT_EQ(manager.buffers.get(aHandle), nullptr) << "the target's buffer went first";
     EXPECT_EQ(a.handle(), bHandle);
     EXPECT_FALSE(b.isValid());
     { Buffer moved(std::move(a)); }
-    EXPECT_EQ(manager.deletions["buffer"], 2);
+    EXPECT_EQ(manager.deletions["Buffer"], 2);
     { Buffer defaulted; }
-    EXPECT_EQ(manager.deletions["buffer"], 2) << "default and moved-from objects delete nothing";
+    EXPECT_EQ(manager.deletions["Buffer"], 2) << "default and moved-from objects delete nothing";
 }
 
 TEST(FrontObjectTest, InstanceDeletesItselfThenItsAdaptersAndSurfacesAreReleased)

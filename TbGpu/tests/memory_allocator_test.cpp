@@ -1,12 +1,11 @@
-#include "gpu_test_rig.h"
-
-#include <TbGpu/vulkan/memory_allocator.h>
+#include "vulkan/memory_allocator.h"
+#include "vulkan_test_rig.h"
 
 #include <cstring>
 #include <random>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -78,7 +77,7 @@ TEST(NonCoherentRangeTest, WidensToAtomsInsideTheBlock)
                 << c.allocationOffset << "+" << c.offset;
 }
 
-class MemoryAllocatorTest : public GpuTestRig
+class MemoryAllocatorTest : public VulkanTestRig
 {
 protected:
     // An allocator of its own with small blocks, so block growth and merging show with few resources.

@@ -1,11 +1,11 @@
 #include "gpu_commands.h"
 #include "spirv_files.h"
+#include "vulkan_test_rig.h"
 
 #include <array>
 
 using namespace TbGpu;
-using TbGpuTest::colourAspect;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -29,7 +29,7 @@ ColorClearValue clearColour(float r, float g, float b, float a)
 
 } // namespace
 
-class RenderPassTest : public GpuTestRig
+class RenderPassTest : public VulkanTestRig
 {
 protected:
     Texture makeTexture(Format format, uint32_t layers, SampleCountFlagBits samples, TextureUsageFlags usage)
@@ -114,16 +114,7 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
     renderPass.draw(DrawCommand{ 3 });
     renderPass.end();
 
-    TextureMemoryBarrierOptions toCopy;
-    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
-    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
-    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
-    toCopy.dstMask = AccessFlagBits::TransferReadBit;
-    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.texture = resolved.handle();
-    toCopy.range = { colourAspect, 0, 1, 0, 2 };
-    recorder.textureMemoryBarrier(toCopy);
+    // The pass's outgoing dependency orders the resolve and the final layout transition before the copy.
     BufferTextureCopyRegion region;
     region.textureSubResource = { TextureAspectFlagBits::ColorBit, 0, 0, 2 };
     region.textureExtent = { size, size, 1 };
@@ -242,9 +233,66 @@ TEST_F(RenderPassTest, PipelineCreationFailures)
     }
 }
 
+// A pass's outgoing dependency orders its attachment writes and final layout transition before fragment shaders
+// that sample the target and transfers that read it: a second pass samples the first one's target and a copy reads
+// the second one's right after it, with no barrier recorded by the caller.
+TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
+{
+    const TextureUsageFlags sampledTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::SampledBit;
+    const TextureUsageFlags copiedTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
+    Texture source = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, sampledTarget);
+    Texture target = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, copiedTarget);
+    TextureView sourceView = source.createView();
+    TextureView targetView = target.createView();
+    Sampler sampler = device.createSampler();
+    BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
+            { { { 0, 1, ResourceBindingType::CombinedImageSampler, ShaderStageFlagBits::FragmentBit } } });
+    PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
+    BindGroup bindGroup = device.createBindGroup(
+            { bindGroupLayout.handle(), { { 0, TextureViewSamplerBinding{ sourceView.handle(), sampler.handle() } } } });
+    ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("fullscreen_triangle.vert.spv"));
+    ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("sampled_texture.frag.spv"));
+    GraphicsPipelineOptions pipelineOptions;
+    pipelineOptions.shaderStages = { { vertex.handle(), ShaderStageFlagBits::VertexBit },
+                                     { fragment.handle(), ShaderStageFlagBits::FragmentBit } };
+    pipelineOptions.layout = pipelineLayout.handle();
+    pipelineOptions.renderTargets = { { colourFormat } };
+    pipelineOptions.primitive.cullMode = CullModeFlagBits::None;
+    GraphicsPipeline pipeline = device.createGraphicsPipeline(pipelineOptions);
+    ASSERT_TRUE(bindGroup.isValid() && pipeline.isValid());
+
+    Buffer readback = TbGpuTest::readbackBuffer(device, size * size * 4);
+    CommandRecorder recorder = device.createCommandRecorder();
+    ColorAttachment drawn;
+    drawn.view = sourceView.handle();
+    drawn.clearValue = clearColour(1, 1, 0, 1);
+    drawn.finalLayout = TextureLayout::ShaderReadOnlyOptimal;
+    recorder.beginRenderPass({ { drawn } }).end();
+    ColorAttachment sampling;
+    sampling.view = targetView.handle();
+    sampling.clearValue = clearColour(0, 0, 0, 1);
+    sampling.finalLayout = TextureLayout::TransferSrcOptimal;
+    RenderPassCommandRecorder pass = recorder.beginRenderPass({ { sampling } });
+    pass.setPipeline(pipeline.handle());
+    pass.setBindGroup(0, bindGroup.handle());
+    pass.draw(DrawCommand{ 3 });
+    pass.end();
+    BufferTextureCopyRegion region;
+    region.textureExtent = { size, size, 1 };
+    recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    TbGpuTest::transferToHostBarrier(recorder, readback);
+    TbGpuTest::submitAndWait(device, recorder.finish());
+
+    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, size * size * 4);
+    for (uint32_t texel = 0; texel < size * size; ++texel) {
+        const uint8_t *p = &bytes[texel * 4];
+        ASSERT_EQ((std::array<int, 4>{ p[0], p[1], p[2], p[3] }), (std::array<int, 4>{ 0, 255, 255, 255 })) << texel;
+    }
+}
+
 // Render passes and framebuffers made for recording are cached per device: the same attachments find the same
 // objects, a different load operation a new render pass (and so a new framebuffer), a new view of the same
-// format the same render pass with a new framebuffer.
+// format the same render pass with a new framebuffer. Deleting a view evicts the framebuffers made with it.
 TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
 {
     Texture target = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit,
@@ -268,22 +316,35 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
     };
     auto framebufferHandles = [&] {
         std::vector<Handle<Framebuffer_t>> handles;
-        for (const auto &[key, handle] : this->record().framebuffers)
+        this->record().framebuffers.forEach([&](const FramebufferKey &, const Handle<Framebuffer_t> &handle) {
             handles.push_back(handle);
+        });
         return handles;
+    };
+    auto renderPassHandles = [&] {
+        std::vector<Handle<RenderPass_t>> handles;
+        this->record().renderPasses.forEach([&](const RenderPassKey &, const Handle<RenderPass_t> &handle) {
+            handles.push_back(handle);
+        });
+        return handles;
+    };
+    auto framebufferLayers = [&] {
+        std::vector<uint32_t> layers;
+        this->record().framebuffers.forEach(
+                [&](const FramebufferKey &key, const Handle<Framebuffer_t> &) { layers.push_back(key.layers); });
+        return layers;
     };
 
     record(layeredView, AttachmentLoadOperation::Clear, 2);
     ASSERT_EQ(this->record().renderPasses.size(), 1u);
     ASSERT_EQ(this->record().framebuffers.size(), 1u);
-    const Handle<RenderPass_t> firstPass = this->record().renderPasses.begin()->second;
+    const std::vector<Handle<RenderPass_t>> firstPass = renderPassHandles();
     const auto firstFramebuffers = framebufferHandles();
-    EXPECT_EQ(this->record().framebuffers.begin()->first.layers, 1u) << "multiview spreads the views over the layers";
-    EXPECT_EQ(this->record().framebuffers.begin()->first.width, size);
+    EXPECT_EQ(framebufferLayers(), std::vector<uint32_t>{ 1 }) << "multiview spreads the views over the layers";
 
     record(layeredView, AttachmentLoadOperation::Clear, 2);
     EXPECT_EQ(this->record().renderPasses.size(), 1u);
-    EXPECT_EQ(this->record().renderPasses.begin()->second, firstPass);
+    EXPECT_EQ(renderPassHandles(), firstPass);
     EXPECT_EQ(framebufferHandles(), firstFramebuffers) << "the same attachments find the cached framebuffer";
 
     record(layeredView, AttachmentLoadOperation::Load, 2);
@@ -296,10 +357,20 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
 
     record(layeredView, AttachmentLoadOperation::Clear, 1);
     EXPECT_EQ(this->record().renderPasses.size(), 3u);
-    bool foundLayered = false;
-    for (const auto &[key, handle] : this->record().framebuffers)
-        foundLayered |= key.layers == 2;
-    EXPECT_TRUE(foundLayered) << "without multiview the framebuffer has the view's layers";
+    const std::vector<uint32_t> layers = framebufferLayers();
+    EXPECT_NE(std::find(layers.begin(), layers.end(), 2u), layers.end())
+            << "without multiview the framebuffer has the view's layers";
+
+    // A framebuffer goes with the first of its views: the three of layeredView go, the one of otherView stays.
+    const std::vector<Handle<Framebuffer_t>> before = framebufferHandles();
+    layeredView = {};
+    EXPECT_EQ(this->record().framebuffers.size(), 1u);
+    size_t destroyed = 0;
+    for (const Handle<Framebuffer_t> &handle : before)
+        destroyed += manager()->getFramebuffer(handle) == nullptr ? 1 : 0;
+    EXPECT_EQ(destroyed, 3u) << "evicted framebuffers are destroyed";
+    otherView = {};
+    EXPECT_EQ(this->record().framebuffers.size(), 0u);
 }
 
 TEST_F(RenderPassTest, PassFailures)
@@ -383,16 +454,6 @@ TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
     pass.end();
     BufferTextureCopyRegion region;
     region.textureExtent = { side, side, 1 };
-    TextureMemoryBarrierOptions toCopy;
-    toCopy.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
-    toCopy.srcMask = AccessFlagBits::ColorAttachmentWriteBit;
-    toCopy.dstStages = PipelineStageFlagBits::TransferBit;
-    toCopy.dstMask = AccessFlagBits::TransferReadBit;
-    toCopy.oldLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.newLayout = TextureLayout::TransferSrcOptimal;
-    toCopy.texture = target.handle();
-    toCopy.range = { colourAspect, 0, 1, 0, 1 };
-    recorder.textureMemoryBarrier(toCopy);
     recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
     TbGpuTest::transferToHostBarrier(recorder, readback);
     TbGpuTest::submitAndWait(device, recorder.finish());

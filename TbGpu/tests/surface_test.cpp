@@ -1,4 +1,4 @@
-#include "gpu_test_rig.h"
+#include "vulkan_test_rig.h"
 
 #include <xcb/xcb.h>
 
@@ -6,11 +6,11 @@
 #include <cstdlib>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
 // Surfaces need a window: these tests run under the X display the test script provides and are skipped without one.
-class SurfaceTest : public GpuTestRig
+class SurfaceTest : public VulkanTestRig
 {
 protected:
     void SetUp() override
@@ -26,14 +26,14 @@ protected:
                           XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
         xcb_map_window(m_connection, m_window);
         xcb_flush(m_connection);
-        GpuTestRig::SetUp();
+        VulkanTestRig::SetUp();
     }
 
     void TearDown() override
     {
         if (!m_connection)
             return;
-        GpuTestRig::TearDown();
+        VulkanTestRig::TearDown();
         xcb_destroy_window(m_connection, m_window);
         xcb_disconnect(m_connection);
     }
@@ -71,7 +71,7 @@ TEST_F(SurfaceTest, DefaultDeviceForAWindowChecksPresentation)
     Surface surface = instance.createSurface(windowOptions());
     ASSERT_TRUE(surface.isValid());
     LogCapture log;
-    DefaultDevice opened = instance.createDefaultDevice(surface, TbGpuTest::rigAdapterType(instance));
+    DefaultDevice opened = instance.createDefaultDevice(surface);
     EXPECT_TRUE(opened.device.isValid());
     EXPECT_EQ(opened.adapter, adapter);
     EXPECT_TRUE(log.contains(spdlog::level::info, "Supported swapchain present modes:"));

@@ -1,4 +1,5 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <xcb/xcb.h>
 
@@ -11,7 +12,7 @@
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 
 namespace {
 
@@ -69,7 +70,7 @@ ColorClearValue colour(float r, float g, float b)
 
 // A plain XCB window at the screen's origin (there is no window manager under the test display). These tests
 // take the display lock: they read the screen back.
-class SwapchainTest : public GpuTestRig
+class SwapchainTest : public VulkanTestRig
 {
 protected:
     void SetUp() override
@@ -79,14 +80,14 @@ protected:
         m_connection = xcb_connect(nullptr, nullptr);
         if (xcb_connection_has_error(m_connection))
             GTEST_SKIP() << "cannot reach the X display";
-        GpuTestRig::SetUp();
+        VulkanTestRig::SetUp();
     }
 
     void TearDown() override
     {
         if (!m_connection)
             return;
-        GpuTestRig::TearDown();
+        VulkanTestRig::TearDown();
         for (xcb_window_t window : m_windows)
             xcb_destroy_window(m_connection, window);
         xcb_disconnect(m_connection);
@@ -132,12 +133,13 @@ protected:
         return options;
     }
 
-    // Records a clear of a swapchain image to `clear`, leaving it ready to present.
+    // Records a clear of a swapchain image to `clear`, leaving it ready to present. The layout transition starts
+    // at colour attachment output, where the submission waits for the image to be acquired.
     static void recordClearForPresent(CommandRecorder &recorder, const Handle<Texture_t> &image,
                                       const ColorClearValue &clear)
     {
         TextureMemoryBarrierOptions barrier;
-        barrier.srcStages = PipelineStageFlagBits::TopOfPipeBit;
+        barrier.srcStages = PipelineStageFlagBits::ColorAttachmentOutputBit;
         barrier.dstStages = PipelineStageFlagBits::TransferBit;
         barrier.dstMask = AccessFlagBits::TransferWriteBit;
         barrier.newLayout = TextureLayout::TransferDstOptimal;
@@ -192,12 +194,13 @@ protected:
         m_frameDone = {};
     }
 
-private:
-    xcb_connection_t *m_connection{ nullptr };
-    std::vector<xcb_window_t> m_windows;
     GpuSemaphore m_imageAvailable;
     GpuSemaphore m_renderDone;
     Fence m_frameDone;
+
+private:
+    xcb_connection_t *m_connection{ nullptr };
+    std::vector<xcb_window_t> m_windows;
 };
 
 TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
@@ -246,6 +249,60 @@ TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
     EXPECT_EQ(clearAndPresent(swapchain, colour(0, 1, 0)), PresentResult::Success);
     EXPECT_EQ(waitForScreenPixel(100, 75, { 0, 255, 0 }), (Rgb{ 0, 255, 0 }));
     dropSyncObjects();
+}
+
+// A render pass takes the acquired image out of the undefined layout in its incoming dependency, at colour
+// attachment output: the submission waits for the acquire there, so the image is not touched before the
+// presentation engine lets go of it. Semaphores a submission signals are waited for by all commands.
+TEST_F(SwapchainTest, AcquiredImageIsWaitedForAtColourAttachmentOutput)
+{
+    Surface surface = instance.createSurface(openWindow(0, 160, 120));
+    Swapchain swapchain = device.createSwapchain(swapchainOptions(surface));
+    ASSERT_TRUE(swapchain.isValid());
+    makeSyncObjects();
+    uint32_t imageIndex = 0;
+    ASSERT_EQ(swapchain.getNextImageIndex(imageIndex, m_imageAvailable.handle()), AcquireImageResult::Success);
+    TextureView view = swapchain.textures().at(imageIndex).createView();
+    ASSERT_TRUE(view.isValid());
+
+    CommandRecorder recorder = device.createCommandRecorder();
+    ColorAttachment target;
+    target.view = view.handle();
+    target.clearValue = colour(0, 0, 1);
+    target.finalLayout = TextureLayout::PresentSrc;
+    recorder.beginRenderPass({ { target } }).end();
+    CommandBuffer commands = recorder.finish();
+    Queue &queue = device.queues().at(0);
+    ASSERT_EQ(queue.submit({ { commands.handle() }, { m_imageAvailable.handle() }, { m_renderDone.handle() },
+                             m_frameDone.handle() }),
+              ResultCode::Success);
+    EXPECT_EQ(manager()->getQueue(queue.handle())->waitStages,
+              std::vector<VkPipelineStageFlags>{ VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT });
+    EXPECT_EQ(queue.present({ { m_renderDone.handle() }, { { swapchain.handle(), imageIndex } } }),
+              PresentResult::Success);
+    EXPECT_EQ(m_frameDone.wait(), ResultCode::Success);
+    EXPECT_EQ(waitForScreenPixel(80, 60, { 0, 0, 255 }), (Rgb{ 0, 0, 255 }));
+
+    // The semaphore a submission signalled is waited for by all commands of the next one.
+    ASSERT_EQ(queue.submit({ {}, {}, { m_imageAvailable.handle() }, {} }), ResultCode::Success);
+    ASSERT_EQ(queue.submit({ {}, { m_imageAvailable.handle() }, {}, {} }), ResultCode::Success);
+    EXPECT_EQ(manager()->getQueue(queue.handle())->waitStages,
+              std::vector<VkPipelineStageFlags>{ VK_PIPELINE_STAGE_ALL_COMMANDS_BIT });
+    dropSyncObjects();
+}
+
+// A minimised window reports a zero extent; such a swapchain is refused with an error before the driver sees it.
+TEST_F(SwapchainTest, ZeroExtentIsRefusedBeforeReachingTheDriver)
+{
+    Surface surface = instance.createSurface(openWindow(0, 160, 120));
+    for (const Extent2D extent : { Extent2D{ 0, 0 }, Extent2D{ 160, 0 }, Extent2D{ 0, 120 } }) {
+        SwapchainOptions options = swapchainOptions(surface);
+        options.imageExtent = extent;
+        TbGpuTest::LogCapture log;
+        EXPECT_FALSE(device.createSwapchain(options).isValid()) << extent.width << "x" << extent.height;
+        EXPECT_TRUE(log.contains(spdlog::level::err,
+                                 "Error when creating swapchain: extent and array layers must be greater than 0"));
+    }
 }
 
 // Acquire and present results reduce to what a caller acts on: suboptimal, timeout and not-ready still deliver an

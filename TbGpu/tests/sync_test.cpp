@@ -1,12 +1,13 @@
 #include "gpu_commands.h"
+#include "vulkan_test_rig.h"
 
 #include <array>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
-class SyncTest : public GpuTestRig
+class SyncTest : public VulkanTestRig
 {
 };
 
@@ -80,7 +81,7 @@ TEST_F(SyncTest, TwoFramesInFlight)
     EXPECT_EQ(last[(frameCount - 2) % 2], frameCount - 1);
 }
 
-class TimestampTest : public GpuTestRig
+class TimestampTest : public VulkanTestRig
 {
 protected:
     VulkanTimestampQueryRecorder *timestamps(const Handle<TimestampQueryRecorder_t> &handle)
@@ -153,4 +154,53 @@ TEST_F(TimestampTest, RangesOfTheSharedQueryPool)
     LogCapture missing;
     EXPECT_FALSE(manager()->createTimestampQueryRecorder(device.handle(), {}, { 2 }).isValid());
     EXPECT_TRUE(missing.contains(spdlog::level::err, "Could not find a valid command recorder"));
+}
+
+// Inside a multiview pass one timestamp takes a query per view, so the recorder moves on by the view count and its
+// range never runs into the next one. Past its range inside a pass, where no query may be reset, the timestamp is
+// dropped; outside a pass the last query is reset and overwritten as before.
+TEST_F(TimestampTest, MultiviewPassesTakeAQueryPerViewAndDropOverflowInsideAPass)
+{
+    TextureOptions layered;
+    layered.format = Format::R8G8B8A8_UNORM;
+    layered.extent = { 16, 16, 1 };
+    layered.arrayLayers = 2;
+    layered.usage = TextureUsageFlagBits::ColorAttachmentBit;
+    Texture target = device.createTexture(layered);
+    TextureViewOptions viewOptions;
+    viewOptions.viewType = ViewType::ViewType2DArray;
+    viewOptions.range.layerCount = 2;
+    TextureView view = target.createView(viewOptions);
+    ASSERT_TRUE(view.isValid());
+
+    CommandRecorder recorder = device.createCommandRecorder();
+    const auto handle = manager()->createTimestampQueryRecorder(device.handle(), recorder.handle(), { 3 });
+    const auto next = manager()->createTimestampQueryRecorder(device.handle(), recorder.handle(), { 1 });
+    ASSERT_TRUE(handle.isValid() && next.isValid());
+    LogCapture log;
+    EXPECT_EQ(timestamps(handle)->writeTimestamp(PipelineStageFlagBits::TopOfPipeBit), 1u);
+    ColorAttachment colour;
+    colour.view = view.handle();
+    colour.finalLayout = TextureLayout::ColorAttachmentOptimal;
+    RenderPassCommandRecorder pass = recorder.beginRenderPass({ { colour }, {}, SampleCountFlagBits::Samples1Bit, 2 });
+    ASSERT_TRUE(pass.isValid());
+    EXPECT_EQ(timestamps(handle)->writeTimestamp(PipelineStageFlagBits::TopOfPipeBit), 3u) << "one query per view";
+    EXPECT_EQ(timestamps(handle)->writeTimestamp(PipelineStageFlagBits::BottomOfPipeBit), 3u);
+    EXPECT_EQ(timestamps(next)->writeTimestamp(PipelineStageFlagBits::BottomOfPipeBit), 0u)
+            << "two views do not fit a range of one";
+    EXPECT_EQ(log.count("TimestampQueryRecorder query count exceeded inside a render pass, timestamp dropped"), 2u);
+    pass.end();
+    EXPECT_EQ(timestamps(handle)->writeTimestamp(PipelineStageFlagBits::BottomOfPipeBit), 3u);
+    EXPECT_EQ(log.count("TimestampQueryRecorder query count exceeded, overwriting last query"), 1u);
+    EXPECT_EQ(timestamps(next)->writeTimestamp(PipelineStageFlagBits::BottomOfPipeBit), 1u) << "its own query is free";
+    TbGpuTest::submitAndWait(device, recorder.finish());
+
+    const std::vector<uint64_t> results = timestamps(handle)->queryResults();
+    ASSERT_EQ(results.size(), 3u);
+    EXPECT_GT(results[0], 0u);
+    EXPECT_GE(results[2], results[0]) << "the last query holds the timestamp written after the pass";
+    ASSERT_EQ(timestamps(next)->queryResults().size(), 1u);
+    EXPECT_GE(timestamps(next)->queryResults()[0], results[0]);
+    manager()->deleteTimestampQueryRecorder(handle);
+    manager()->deleteTimestampQueryRecorder(next);
 }

@@ -1,21 +1,20 @@
-#include "gpu_test_rig.h"
-
 #include "vulkan/vulkan_create_infos.h"
+#include "vulkan_test_rig.h"
 
 #include <unistd.h>
 
 using namespace TbGpu;
-using TbGpuTest::GpuTestRig;
+using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
 
-class TextureTest : public GpuTestRig
+class TextureTest : public VulkanTestRig
 {
 protected:
     void TearDown() override
     {
         EXPECT_EQ(allocatorStatistics().allocationCount, 0u);
         EXPECT_EQ(allocatorStatistics().blockCount, 0u);
-        GpuTestRig::TearDown();
+        VulkanTestRig::TearDown();
     }
 };
 

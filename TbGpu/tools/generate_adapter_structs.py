@@ -49,7 +49,7 @@ def main():
                                                           "bool multiViewTessellationShader{};"])
         out += ["", "} // namespace TbGpu"]
     else:
-        out = [gen, "#include <TbGpu/vulkan/vulkan_adapter_structs.h>", "", "namespace TbGpu {", "",
+        out = [gen, "#include \"vulkan/vulkan_adapter_structs.h\"", "", "namespace TbGpu {", "",
                "AdapterLimits adapterLimitsFromVulkan(const VkPhysicalDeviceLimits &v)", "{", "    AdapterLimits l;"]
         for t, f, a in limits:
             if a:

@@ -77,8 +77,12 @@ struct FormatProperties {
 // The text used for a present mode when devices list what they support ("Unknown" for values Vulkan may add).
 const char *presentModeName(PresentMode mode);
 
-// Index of the adapter to use among the given device types: for Default the first discrete GPU, else the first
-// integrated one; for any other wish the first adapter of exactly that type. -1 when none matches.
+// The adapters worth trying for a wish, best first, as indices into the given device types. For Default: the
+// discrete GPUs, then the integrated, virtual and CPU adapters (a software rasteriser is the adapter of last
+// resort, not no adapter), each kind in enumeration order. For any other wish: the adapters of exactly that type.
+std::vector<size_t> rankAdapters(const std::vector<AdapterDeviceType> &types, AdapterDeviceType wish);
+
+// The first index rankAdapters gives, -1 when it gives none.
 int selectAdapterIndex(const std::vector<AdapterDeviceType> &types, AdapterDeviceType wish);
 
 } // namespace TbGpu

@@ -6,7 +6,7 @@
 namespace TbGpu {
 
 // A set of resources bound together at one set number. Its descriptor set goes back to its pool when it goes.
-class BindGroup : public DeviceObject<BindGroup_t, &ResourceManager::deleteBindGroup>
+class BindGroup : public DeviceObject<BindGroup_t>
 {
 public:
     using DeviceObject::DeviceObject;

@@ -13,7 +13,7 @@ namespace TbGpu {
 // Records commands into a primary or secondary command buffer of one queue's family. Recording begins when the
 // recorder is made and ends with finish(), which hands the command buffer over for submission; the recorder's
 // passes must be ended before that.
-class CommandRecorder : public DeviceObject<CommandRecorder_t, &ResourceManager::deleteCommandRecorder>
+class CommandRecorder : public DeviceObject<CommandRecorder_t>
 {
 public:
     CommandRecorder() = default;
@@ -41,8 +41,6 @@ public:
     CommandBuffer finish();
 
 private:
-    ApiCommandRecorder *record() const;
-
     CommandBufferLevel m_level{ CommandBufferLevel::Primary };
 };
 

@@ -8,6 +8,7 @@
 #include <TbGpu/device_options.h>
 #include <TbGpu/fence.h>
 #include <TbGpu/gpu_semaphore.h>
+#include <TbGpu/graphics_api.h>
 #include <TbGpu/graphics_pipeline.h>
 #include <TbGpu/handle.h>
 #include <TbGpu/pipeline_layout.h>
@@ -24,7 +25,6 @@
 namespace TbGpu {
 
 class Adapter;
-class GraphicsApi;
 
 // The logical device with its queues. Every object made from it must be destroyed before it: deleting the device
 // destroys the memory allocator and the Vulkan device their records use.
@@ -69,6 +69,16 @@ public:
 
 private:
     void release();
+
+    // The front object of a new record of its kind; an empty one when this device is.
+    template<typename Object, typename... Args>
+    Object make(const Args &...args)
+    {
+        if (!m_api || !m_device.isValid())
+            return {};
+        ResourceManager *manager = m_api->resourceManager();
+        return Object(m_api, m_device, (manager->*DeviceChildTraits<typename Object::Tag>::create)(m_device, args...));
+    }
 
     GraphicsApi *m_api{ nullptr };
     Adapter *m_adapter{ nullptr };

@@ -6,7 +6,7 @@
 namespace TbGpu {
 
 // A fence the GPU signals when a submission completes; the CPU waits on it.
-class Fence : public DeviceObject<Fence_t, &ResourceManager::deleteFence>
+class Fence : public DeviceObject<Fence_t>
 {
 public:
     using DeviceObject::DeviceObject;

@@ -7,7 +7,7 @@ namespace TbGpu {
 
 // A semaphore ordering work on the GPU (acquire, render, present). The exported handle is empty unless an export
 // was requested and the device can export.
-class GpuSemaphore : public DeviceObject<GpuSemaphore_t, &ResourceManager::deleteGpuSemaphore>
+class GpuSemaphore : public DeviceObject<GpuSemaphore_t>
 {
 public:
     using DeviceObject::DeviceObject;

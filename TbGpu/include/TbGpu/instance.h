@@ -43,13 +43,17 @@ public:
     Adapter *selectAdapter(AdapterDeviceType type);
     Surface createSurface(const SurfaceOptions &options);
 
-    // Chooses an adapter of the wished type whose queue family 0 does graphics and compute and can present to
-    // the surface, and opens a device with one queue of family 0 and every feature the adapter has. An invalid
-    // surface opens a device for off-screen work: presentation is then neither checked nor required.
+    // Opens a device on the best adapter of the wished type (rankAdapters) whose queue family 0 does graphics and
+    // compute and can present to the surface: one queue of family 0 and every feature the adapter has. An invalid
+    // surface opens a device for off-screen work: presentation is then neither checked nor required. When no
+    // adapter qualifies, a critical log line says so and the result holds no adapter and an invalid device.
     DefaultDevice createDefaultDevice(const Surface &surface, AdapterDeviceType type = AdapterDeviceType::Default);
 
 private:
     void release();
+    std::vector<Adapter *> rankedAdapters(AdapterDeviceType type);
+    // Logs what it checks, as the device choice goes along.
+    static bool meetsDefaultDeviceRequirements(Adapter &adapter, const Surface &surface);
 
     GraphicsApi *m_api{ nullptr };
     Handle<Instance_t> m_instance;

@@ -5,7 +5,7 @@
 namespace TbGpu {
 
 // The bind group layouts (in set order) and push constant ranges a pipeline is made for.
-class PipelineLayout : public DeviceObject<PipelineLayout_t, &ResourceManager::deletePipelineLayout>
+class PipelineLayout : public DeviceObject<PipelineLayout_t>
 {
 public:
     using DeviceObject::DeviceObject;

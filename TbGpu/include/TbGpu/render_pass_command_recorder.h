@@ -10,7 +10,7 @@ namespace TbGpu {
 // Records the commands of one render pass. It starts with a viewport and scissor covering the whole framebuffer;
 // end() closes the pass, which must happen before its command recorder finishes.
 class RenderPassCommandRecorder
-    : public DeviceObject<RenderPassCommandRecorder_t, &ResourceManager::deleteRenderPassCommandRecorder>
+    : public DeviceObject<RenderPassCommandRecorder_t>
 {
 public:
     using DeviceObject::DeviceObject;
@@ -35,9 +35,6 @@ public:
     void drawIndexedIndirect(const std::vector<DrawIndirectCommand> &commands);
     void pushConstant(const PushConstantRange &range, const void *data);
     void end();
-
-private:
-    ApiRenderPassCommandRecorder *record() const;
 };
 
 } // namespace TbGpu

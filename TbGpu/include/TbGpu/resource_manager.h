@@ -26,6 +26,7 @@
 #include <TbGpu/instance_options.h>
 #include <TbGpu/pipeline_layout_options.h>
 #include <TbGpu/render_pass_command_recorder_options.h>
+#include <TbGpu/resource_kinds.h>
 #include <TbGpu/sampler_options.h>
 #include <TbGpu/swapchain_options.h>
 #include <TbGpu/sync_options.h>
@@ -42,8 +43,7 @@ namespace TbGpu {
 // until the next insertion into the same pool: use it at once, never store it.
 //
 // The operations are declared in the order of the kinds: instances, adapters, devices, queues, surfaces, then the
-// device children: memory resources, then shaders, layouts and pipelines, synchronisation, recording and
-// presentation.
+// kinds a device makes (resource_kinds.h).
 class ResourceManager
 {
 public:
@@ -68,96 +68,29 @@ public:
     virtual void deleteSurface(const Handle<Surface_t> &handle) = 0;
     virtual ApiSurface *getSurface(const Handle<Surface_t> &handle) = 0;
 
-    virtual Handle<Swapchain_t> createSwapchain(const Handle<Device_t> &device, const SwapchainOptions &options) = 0;
-    virtual void deleteSwapchain(const Handle<Swapchain_t> &handle) = 0;
-    virtual ApiSwapchain *getSwapchain(const Handle<Swapchain_t> &handle) = 0;
-
-    virtual Handle<Texture_t> createTexture(const Handle<Device_t> &device, const TextureOptions &options) = 0;
-    virtual void deleteTexture(const Handle<Texture_t> &handle) = 0;
-    virtual ApiTexture *getTexture(const Handle<Texture_t> &handle) = 0;
-
-    virtual Handle<TextureView_t> createTextureView(const Handle<Device_t> &device, const Handle<Texture_t> &texture,
-                                                    const TextureViewOptions &options) = 0;
-    virtual void deleteTextureView(const Handle<TextureView_t> &handle) = 0;
-    virtual ApiTextureView *getTextureView(const Handle<TextureView_t> &handle) = 0;
-
-    // initialData, when given, holds options.size bytes copied into the new buffer.
-    virtual Handle<Buffer_t> createBuffer(const Handle<Device_t> &device, const BufferOptions &options,
-                                          const void *initialData) = 0;
-    virtual void deleteBuffer(const Handle<Buffer_t> &handle) = 0;
-    virtual ApiBuffer *getBuffer(const Handle<Buffer_t> &handle) = 0;
-
-    virtual Handle<Sampler_t> createSampler(const Handle<Device_t> &device, const SamplerOptions &options) = 0;
-    virtual void deleteSampler(const Handle<Sampler_t> &handle) = 0;
-    virtual ApiSampler *getSampler(const Handle<Sampler_t> &handle) = 0;
-
-    // SPIR-V code as 32-bit words.
-    virtual Handle<ShaderModule_t> createShaderModule(const Handle<Device_t> &device,
-                                                      const std::vector<uint32_t> &code) = 0;
-    virtual void deleteShaderModule(const Handle<ShaderModule_t> &handle) = 0;
-    virtual ApiShaderModule *getShaderModule(const Handle<ShaderModule_t> &handle) = 0;
-
-    virtual Handle<PipelineLayout_t> createPipelineLayout(const Handle<Device_t> &device,
-                                                          const PipelineLayoutOptions &options) = 0;
-    virtual void deletePipelineLayout(const Handle<PipelineLayout_t> &handle) = 0;
-    virtual ApiPipelineLayout *getPipelineLayout(const Handle<PipelineLayout_t> &handle) = 0;
-
-    virtual Handle<GraphicsPipeline_t> createGraphicsPipeline(const Handle<Device_t> &device,
-                                                              const GraphicsPipelineOptions &options) = 0;
-    virtual void deleteGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) = 0;
-    virtual ApiGraphicsPipeline *getGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle) = 0;
-
-    virtual Handle<ComputePipeline_t> createComputePipeline(const Handle<Device_t> &device,
-                                                            const ComputePipelineOptions &options) = 0;
-    virtual void deleteComputePipeline(const Handle<ComputePipeline_t> &handle) = 0;
-    virtual ApiComputePipeline *getComputePipeline(const Handle<ComputePipeline_t> &handle) = 0;
-
-    virtual Handle<GpuSemaphore_t> createGpuSemaphore(const Handle<Device_t> &device,
-                                                      const GpuSemaphoreOptions &options) = 0;
-    virtual void deleteGpuSemaphore(const Handle<GpuSemaphore_t> &handle) = 0;
-    virtual ApiGpuSemaphore *getGpuSemaphore(const Handle<GpuSemaphore_t> &handle) = 0;
-
-    virtual Handle<CommandRecorder_t> createCommandRecorder(const Handle<Device_t> &device,
-                                                            const CommandRecorderOptions &options) = 0;
-    virtual void deleteCommandRecorder(const Handle<CommandRecorder_t> &handle) = 0;
-    virtual ApiCommandRecorder *getCommandRecorder(const Handle<CommandRecorder_t> &handle) = 0;
-
-    virtual Handle<RenderPassCommandRecorder_t>
-    createRenderPassCommandRecorder(const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder,
-                                    const RenderPassCommandRecorderOptions &options) = 0;
-    virtual void deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) = 0;
-    virtual ApiRenderPassCommandRecorder *
-    getRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle) = 0;
-
-    virtual Handle<ComputePassCommandRecorder_t>
-    createComputePassCommandRecorder(const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder) = 0;
-    virtual void deleteComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) = 0;
-    virtual ApiComputePassCommandRecorder *
-    getComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle) = 0;
-
-    virtual Handle<TimestampQueryRecorder_t>
-    createTimestampQueryRecorder(const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder,
-                                 const TimestampQueryRecorderOptions &options) = 0;
-    virtual void deleteTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) = 0;
-    virtual ApiTimestampQueryRecorder *getTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle) = 0;
-
-    virtual Handle<CommandBuffer_t> createCommandBuffer(const Handle<Device_t> &device,
-                                                        const QueueDescription &queue, CommandBufferLevel level) = 0;
-    virtual void deleteCommandBuffer(const Handle<CommandBuffer_t> &handle) = 0;
-    virtual ApiCommandBuffer *getCommandBuffer(const Handle<CommandBuffer_t> &handle) = 0;
-
-    virtual Handle<BindGroup_t> createBindGroup(const Handle<Device_t> &device, const BindGroupOptions &options) = 0;
-    virtual void deleteBindGroup(const Handle<BindGroup_t> &handle) = 0;
-    virtual ApiBindGroup *getBindGroup(const Handle<BindGroup_t> &handle) = 0;
-
-    virtual Handle<BindGroupLayout_t> createBindGroupLayout(const Handle<Device_t> &device,
-                                                            const BindGroupLayoutOptions &options) = 0;
-    virtual void deleteBindGroupLayout(const Handle<BindGroupLayout_t> &handle) = 0;
-    virtual ApiBindGroupLayout *getBindGroupLayout(const Handle<BindGroupLayout_t> &handle) = 0;
-
-    virtual Handle<Fence_t> createFence(const Handle<Device_t> &device, const FenceOptions &options) = 0;
-    virtual void deleteFence(const Handle<Fence_t> &handle) = 0;
-    virtual ApiFence *getFence(const Handle<Fence_t> &handle) = 0;
+    // The kinds a device makes, three operations each: createKind(device, ...) returns Handle<Kind_t>,
+    // deleteKind(handle) and getKind(handle) returns ApiKind *.
+#define TBGPU_DECLARE_DEVICE_CHILD(Kind, ...)                                                                         \
+    virtual Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) = 0;                                 \
+    virtual void delete##Kind(const Handle<Kind##_t> &handle) = 0;                                                    \
+    virtual Api##Kind *get##Kind(const Handle<Kind##_t> &handle) = 0;
+    TBGPU_DEVICE_CHILD_KINDS(TBGPU_DECLARE_DEVICE_CHILD)
+#undef TBGPU_DECLARE_DEVICE_CHILD
 };
+
+// What front objects and generic code know of a kind a device makes: its interface and its three operations.
+template<typename Tag>
+struct DeviceChildTraits;
+
+#define TBGPU_DEVICE_CHILD_TRAITS(Kind, ...)                                                                          \
+    template<>                                                                                                        \
+    struct DeviceChildTraits<Kind##_t> {                                                                              \
+        using Api = Api##Kind;                                                                                        \
+        static constexpr auto create = &ResourceManager::create##Kind;                                                \
+        static constexpr auto destroy = &ResourceManager::delete##Kind;                                               \
+        static constexpr auto get = &ResourceManager::get##Kind;                                                      \
+    };
+TBGPU_DEVICE_CHILD_KINDS(TBGPU_DEVICE_CHILD_TRAITS)
+#undef TBGPU_DEVICE_CHILD_TRAITS
 
 } // namespace TbGpu

@@ -5,7 +5,7 @@
 namespace TbGpu {
 
 // A SPIR-V module the pipelines of its device take their stages from.
-class ShaderModule : public DeviceObject<ShaderModule_t, &ResourceManager::deleteShaderModule>
+class ShaderModule : public DeviceObject<ShaderModule_t>
 {
 public:
     using DeviceObject::DeviceObject;

@@ -10,7 +10,7 @@ namespace TbGpu {
 
 // The images a surface shows, as textures in image order. To follow a resized window, make a new swapchain with
 // oldSwapchain set to this one's handle and then drop this one.
-class Swapchain : public DeviceObject<Swapchain_t, &ResourceManager::deleteSwapchain>
+class Swapchain : public DeviceObject<Swapchain_t>
 {
 public:
     Swapchain() = default;

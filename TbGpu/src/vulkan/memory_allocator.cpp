@@ -1,4 +1,4 @@
-#include <TbGpu/vulkan/memory_allocator.h>
+#include "vulkan/memory_allocator.h"
 
 #include <TbGpu/utils/logging.h>
 

@@ -1,9 +1,10 @@
-#include <TbGpu/vulkan/vulkan_adapter.h>
+#include "vulkan/vulkan_adapter.h"
+
+#include "vulkan/vulkan_adapter_structs.h"
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_adapter_structs.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include <TbGpu/vulkan/vulkan_command_buffer.h>
+#include "vulkan/vulkan_command_buffer.h"
 
 #include <TbGpu/utils/logging.h>
 

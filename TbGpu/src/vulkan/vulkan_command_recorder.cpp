@@ -1,7 +1,7 @@
-#include <TbGpu/vulkan/vulkan_command_recorder.h>
+#include "vulkan/vulkan_command_recorder.h"
 
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <cstring>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "vulkan_create_infos.h"
+#include "vulkan/vulkan_create_infos.h"
 
-#include <TbGpu/vulkan/vulkan_enums.h>
+#include "vulkan/vulkan_enums.h"
 
 namespace TbGpu {
 

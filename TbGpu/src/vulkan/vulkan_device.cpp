@@ -1,7 +1,8 @@
-#include <TbGpu/vulkan/vulkan_device.h>
+#include "vulkan/vulkan_device.h"
+
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 #include <algorithm>
 

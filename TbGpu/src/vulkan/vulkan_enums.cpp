@@ -1,4 +1,4 @@
-#include <TbGpu/vulkan/vulkan_enums.h>
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
 

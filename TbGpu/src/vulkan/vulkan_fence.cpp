@@ -1,6 +1,6 @@
-#include <TbGpu/vulkan/vulkan_fence.h>
+#include "vulkan/vulkan_fence.h"
 
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
 
 namespace TbGpu {
 

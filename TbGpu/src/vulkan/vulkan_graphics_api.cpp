@@ -1,5 +1,7 @@
 #include <TbGpu/vulkan/vulkan_graphics_api.h>
 
+#include "vulkan/vulkan_resource_manager.h"
+
 namespace TbGpu {
 
 VulkanGraphicsApi::VulkanGraphicsApi()

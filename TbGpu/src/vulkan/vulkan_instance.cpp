@@ -1,9 +1,9 @@
-#include <TbGpu/vulkan/vulkan_instance.h>
+#include "vulkan/vulkan_instance.h"
 
-#include "vulkan_platform_surface.h"
+#include "vulkan/vulkan_platform_surface.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "vulkan_one_shot_commands.h"
+#include "vulkan/vulkan_one_shot_commands.h"
 
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <cstring>
 

@@ -1,8 +1,7 @@
 // The render pass and compute pass recorders: commands recorded into their command recorder's buffer.
-#include <TbGpu/vulkan/vulkan_compute_pass_command_recorder.h>
-#include <TbGpu/vulkan/vulkan_render_pass_command_recorder.h>
-
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_compute_pass_command_recorder.h"
+#include "vulkan/vulkan_render_pass_command_recorder.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 namespace TbGpu {
 
@@ -31,11 +30,13 @@ VkPipelineLayout chooseLayout(VulkanResourceManager *manager, const Handle<Pipel
 
 VulkanRenderPassCommandRecorder::VulkanRenderPassCommandRecorder(VkCommandBuffer buffer, VkRect2D renderArea,
                                                                  VulkanResourceManager *manager,
-                                                                 const Handle<Device_t> &device)
+                                                                 const Handle<Device_t> &device,
+                                                                 const Handle<CommandRecorder_t> &recorder)
     : commandBuffer(buffer)
     , renderArea(renderArea)
     , vulkanResourceManager(manager)
     , deviceHandle(device)
+    , commandRecorderHandle(recorder)
 {
     // Pipelines take viewport and scissor as dynamic state: a pass starts covering its whole area.
     const VkViewport viewport{ static_cast<float>(renderArea.offset.x), static_cast<float>(renderArea.offset.y),
@@ -159,6 +160,8 @@ void VulkanRenderPassCommandRecorder::pushConstant(const PushConstantRange &rang
 void VulkanRenderPassCommandRecorder::end()
 {
     vkCmdEndRenderPass(commandBuffer);
+    if (VulkanCommandRecorder *recorder = vulkanResourceManager->getCommandRecorder(commandRecorderHandle))
+        recorder->passViewCount = 0;
 }
 
 // ---- Compute passes -------------------------------------------------------------------------------------------

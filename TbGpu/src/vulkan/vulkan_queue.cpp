@@ -1,7 +1,7 @@
-#include <TbGpu/vulkan/vulkan_queue.h>
+#include "vulkan/vulkan_queue.h"
 
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
-#include <TbGpu/vulkan/vulkan_swapchain.h>
+#include "vulkan/vulkan_resource_manager.h"
+#include "vulkan/vulkan_swapchain.h"
 
 namespace TbGpu {
 
@@ -25,12 +25,15 @@ ResultCode VulkanQueue::submit(const SubmitOptions &options)
     for (const Handle<GpuSemaphore_t> &handle : options.waitSemaphores) {
         if (const VulkanGpuSemaphore *semaphore = vulkanResourceManager->getGpuSemaphore(handle)) {
             waitSemaphores.push_back(semaphore->semaphore);
-            waitStages.push_back(VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT);
+            waitStages.push_back(semaphore->waitStage);
         }
     }
-    for (const Handle<GpuSemaphore_t> &handle : options.signalSemaphores)
-        if (const VulkanGpuSemaphore *semaphore = vulkanResourceManager->getGpuSemaphore(handle))
+    for (const Handle<GpuSemaphore_t> &handle : options.signalSemaphores) {
+        if (VulkanGpuSemaphore *semaphore = vulkanResourceManager->getGpuSemaphore(handle)) {
             signalSemaphores.push_back(semaphore->semaphore);
+            semaphore->waitStage = VK_PIPELINE_STAGE_ALL_COMMANDS_BIT;
+        }
+    }
     for (const Handle<CommandBuffer_t> &handle : options.commandBuffers)
         if (const VulkanCommandBuffer *buffer = vulkanResourceManager->getCommandBuffer(handle))
             commandBuffers.push_back(buffer->commandBuffer);

@@ -1,12 +1,12 @@
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
 
-#include "vulkan_create_infos.h"
-#include "vulkan_one_shot_commands.h"
-#include "vulkan_platform_surface.h"
+#include "vulkan/vulkan_adapter_structs.h"
+#include "vulkan/vulkan_create_infos.h"
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_one_shot_commands.h"
+#include "vulkan/vulkan_platform_surface.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_adapter_structs.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 #include <cstring>
@@ -206,15 +206,10 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     VulkanDevice *device = m_devices.get(handle);
     if (!device)
         return;
-    for (const auto &[key, renderPass] : device->renderPasses)
+    for (const Handle<RenderPass_t> &renderPass : device->renderPasses.takeAll())
         deleteRenderPass(renderPass);
-    device->renderPasses.clear();
-    for (const auto &[key, framebufferHandle] : device->framebuffers) {
-        if (VulkanFramebuffer *framebuffer = m_framebuffers.get(framebufferHandle))
-            vkDestroyFramebuffer(device->device, framebuffer->framebuffer, nullptr);
-        m_framebuffers.remove(framebufferHandle);
-    }
-    device->framebuffers.clear();
+    for (const Handle<Framebuffer_t> &framebuffer : device->framebuffers.takeAll())
+        destroyFramebuffer(device->device, framebuffer);
     for (VkDescriptorPool pool : device->descriptorPools)
         vkDestroyDescriptorPool(device->device, pool, nullptr);
     device->descriptorPools.clear();
@@ -231,6 +226,13 @@ void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
     if (device->isOwned)
         vkDestroyDevice(device->device, nullptr);
     m_devices.remove(handle);
+}
+
+void VulkanResourceManager::destroyFramebuffer(VkDevice device, const Handle<Framebuffer_t> &handle)
+{
+    if (VulkanFramebuffer *framebuffer = m_framebuffers.get(handle))
+        vkDestroyFramebuffer(device, framebuffer->framebuffer, nullptr);
+    m_framebuffers.remove(handle);
 }
 
 void VulkanResourceManager::deleteRenderPass(const Handle<RenderPass_t> &handle)
@@ -308,7 +310,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
     }
 
     const Handle<Buffer_t> handle =
-            m_buffers.insert(VulkanBuffer(buffer, allocation, this, deviceHandle, memoryHandle));
+            pool<Buffer_t>().insert(VulkanBuffer(buffer, allocation, this, deviceHandle, memoryHandle));
 
     if (initialData) {
         const bool hostVisible =
@@ -322,7 +324,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
                 return {};
             }
         } else {
-            VulkanBuffer *record = m_buffers.get(handle);
+            VulkanBuffer *record = pool<Buffer_t>().get(handle);
             if (void *mapped = record->map()) {
                 std::memcpy(mapped, initialData, options.size);
                 record->flush();
@@ -335,7 +337,7 @@ Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &dev
 
 void VulkanResourceManager::deleteBuffer(const Handle<Buffer_t> &handle)
 {
-    VulkanBuffer *buffer = m_buffers.get(handle);
+    VulkanBuffer *buffer = pool<Buffer_t>().get(handle);
     if (!buffer)
         return;
     VulkanDevice *device = m_devices.get(buffer->deviceHandle);
@@ -343,7 +345,7 @@ void VulkanResourceManager::deleteBuffer(const Handle<Buffer_t> &handle)
         device->allocator->destroyBuffer(buffer->buffer, buffer->allocation);
     buffer->allocation = nullptr;
     buffer->mapped = nullptr;
-    m_buffers.remove(handle);
+    pool<Buffer_t>().remove(handle);
 }
 
 // ---- Textures -------------------------------------------------------------------------------------------------
@@ -402,12 +404,12 @@ Handle<Texture_t> VulkanResourceManager::createTexture(const Handle<Device_t> &d
     texture.vulkanResourceManager = this;
     texture.deviceHandle = deviceHandle;
     texture.tiling = options.tiling;
-    return m_textures.insert(std::move(texture));
+    return pool<Texture_t>().insert(std::move(texture));
 }
 
 void VulkanResourceManager::deleteTexture(const Handle<Texture_t> &handle)
 {
-    VulkanTexture *texture = m_textures.get(handle);
+    VulkanTexture *texture = pool<Texture_t>().get(handle);
     if (!texture || texture->ownedBySwapchain)
         return; // a swapchain image stays with its swapchain
     VulkanDevice *device = m_devices.get(texture->deviceHandle);
@@ -415,7 +417,7 @@ void VulkanResourceManager::deleteTexture(const Handle<Texture_t> &handle)
         device->allocator->destroyImage(texture->image, texture->allocation);
     texture->allocation = nullptr;
     texture->mapped = nullptr;
-    m_textures.remove(handle);
+    pool<Texture_t>().remove(handle);
 }
 
 // ---- Texture views --------------------------------------------------------------------------------------------
@@ -429,7 +431,7 @@ Handle<TextureView_t> VulkanResourceManager::createTextureView(const Handle<Devi
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanTexture *texture = m_textures.get(textureHandle);
+    VulkanTexture *texture = pool<Texture_t>().get(textureHandle);
     if (!texture) {
         TBGPU_LOG_ERROR("Could not find a valid texture");
         return {};
@@ -456,17 +458,20 @@ Handle<TextureView_t> VulkanResourceManager::createTextureView(const Handle<Devi
     }
     record.textureHandle = textureHandle;
     record.deviceHandle = deviceHandle;
-    return m_textureViews.insert(record);
+    return pool<TextureView_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteTextureView(const Handle<TextureView_t> &handle)
 {
-    VulkanTextureView *view = m_textureViews.get(handle);
+    VulkanTextureView *view = pool<TextureView_t>().get(handle);
     if (!view)
         return;
-    if (VulkanDevice *device = m_devices.get(view->deviceHandle))
+    if (VulkanDevice *device = m_devices.get(view->deviceHandle)) {
+        for (const Handle<Framebuffer_t> &framebuffer : device->framebuffers.evictUsing(handle))
+            destroyFramebuffer(device->device, framebuffer);
         vkDestroyImageView(device->device, view->imageView, nullptr);
-    m_textureViews.remove(handle);
+    }
+    pool<TextureView_t>().remove(handle);
 }
 
 // ---- Samplers -------------------------------------------------------------------------------------------------
@@ -486,17 +491,17 @@ Handle<Sampler_t> VulkanResourceManager::createSampler(const Handle<Device_t> &d
         TBGPU_LOG_ERROR("Error when creating sampler: {}", static_cast<int>(result));
         return {};
     }
-    return m_samplers.insert(VulkanSampler{ {}, sampler, deviceHandle });
+    return pool<Sampler_t>().insert(VulkanSampler{ {}, sampler, deviceHandle });
 }
 
 void VulkanResourceManager::deleteSampler(const Handle<Sampler_t> &handle)
 {
-    VulkanSampler *sampler = m_samplers.get(handle);
+    VulkanSampler *sampler = pool<Sampler_t>().get(handle);
     if (!sampler)
         return;
     if (VulkanDevice *device = m_devices.get(sampler->deviceHandle))
         vkDestroySampler(device->device, sampler->sampler, nullptr);
-    m_samplers.remove(handle);
+    pool<Sampler_t>().remove(handle);
 }
 
 } // namespace TbGpu

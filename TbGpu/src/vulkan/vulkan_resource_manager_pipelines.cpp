@@ -1,8 +1,10 @@
 // Shader modules, bind group layouts, pipeline layouts, bind groups and pipelines of the Vulkan resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
+
+#include "vulkan/graphics_pipeline_states.h"
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 namespace TbGpu {
 
@@ -16,37 +18,6 @@ constexpr VkDescriptorPoolSize descriptorPoolSizes[] = {
     { VK_DESCRIPTOR_TYPE_SAMPLED_IMAGE, 128 },           { VK_DESCRIPTOR_TYPE_SAMPLER, 8 },
     { VK_DESCRIPTOR_TYPE_STORAGE_IMAGE, 8 },
 };
-
-VkAttachmentDescription2 attachment(Format format, SampleCountFlagBits samples, VkImageLayout finalLayout)
-{
-    VkAttachmentDescription2 description{ VK_STRUCTURE_TYPE_ATTACHMENT_DESCRIPTION_2 };
-    description.format = formatToVkFormat(format);
-    description.samples = sampleCountFlagBitsToVkSampleFlagBits(samples);
-    description.loadOp = VK_ATTACHMENT_LOAD_OP_CLEAR;
-    description.storeOp = VK_ATTACHMENT_STORE_OP_STORE;
-    description.stencilLoadOp = VK_ATTACHMENT_LOAD_OP_DONT_CARE;
-    description.stencilStoreOp = VK_ATTACHMENT_STORE_OP_DONT_CARE;
-    description.initialLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    description.finalLayout = finalLayout;
-    return description;
-}
-
-VkAttachmentReference2 reference(uint32_t index, VkImageLayout layout, VkImageAspectFlags aspect)
-{
-    VkAttachmentReference2 reference{ VK_STRUCTURE_TYPE_ATTACHMENT_REFERENCE_2 };
-    reference.attachment = index;
-    reference.layout = layout;
-    reference.aspectMask = aspect;
-    return reference;
-}
-
-VkStencilOpState stencilState(const StencilOperationOptions &options)
-{
-    return { static_cast<VkStencilOp>(options.failOp),      static_cast<VkStencilOp>(options.passOp),
-             static_cast<VkStencilOp>(options.depthFailOp), static_cast<VkCompareOp>(options.compareOp),
-             options.compareMask,                           options.writeMask,
-             options.reference };
-}
 
 } // namespace
 
@@ -75,17 +46,17 @@ Handle<ShaderModule_t> VulkanResourceManager::createShaderModule(const Handle<De
     record.shaderModule = module;
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
-    return m_shaderModules.insert(record);
+    return pool<ShaderModule_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteShaderModule(const Handle<ShaderModule_t> &handle)
 {
-    VulkanShaderModule *module = m_shaderModules.get(handle);
+    VulkanShaderModule *module = pool<ShaderModule_t>().get(handle);
     if (!module)
         return;
     if (VulkanDevice *device = m_devices.get(module->deviceHandle))
         vkDestroyShaderModule(device->device, module->shaderModule, nullptr);
-    m_shaderModules.remove(handle);
+    pool<ShaderModule_t>().remove(handle);
 }
 
 // ---- Bind group layouts ---------------------------------------------------------------------------------------
@@ -115,17 +86,17 @@ Handle<BindGroupLayout_t> VulkanResourceManager::createBindGroupLayout(const Han
     VulkanBindGroupLayout record;
     record.descriptorSetLayout = layout;
     record.deviceHandle = deviceHandle;
-    return m_bindGroupLayouts.insert(record);
+    return pool<BindGroupLayout_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteBindGroupLayout(const Handle<BindGroupLayout_t> &handle)
 {
-    VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(handle);
+    VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(handle);
     if (!layout)
         return;
     if (VulkanDevice *device = m_devices.get(layout->deviceHandle))
         vkDestroyDescriptorSetLayout(device->device, layout->descriptorSetLayout, nullptr);
-    m_bindGroupLayouts.remove(handle);
+    pool<BindGroupLayout_t>().remove(handle);
 }
 
 // ---- Pipeline layouts -----------------------------------------------------------------------------------------
@@ -140,7 +111,7 @@ Handle<PipelineLayout_t> VulkanResourceManager::createPipelineLayout(const Handl
     }
     std::vector<VkDescriptorSetLayout> setLayouts;
     for (const Handle<BindGroupLayout_t> &layoutHandle : options.bindGroupLayouts) {
-        VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(layoutHandle);
+        VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(layoutHandle);
         if (!layout) {
             // A null set layout is invalid Vulkan usage; a stale handle is the caller's fault, reported here.
             TBGPU_LOG_ERROR("Error when creating pipeline layout: {}",
@@ -169,17 +140,17 @@ Handle<PipelineLayout_t> VulkanResourceManager::createPipelineLayout(const Handl
     record.descriptorSetLayouts = std::move(setLayouts);
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
-    return m_pipelineLayouts.insert(std::move(record));
+    return pool<PipelineLayout_t>().insert(std::move(record));
 }
 
 void VulkanResourceManager::deletePipelineLayout(const Handle<PipelineLayout_t> &handle)
 {
-    VulkanPipelineLayout *layout = m_pipelineLayouts.get(handle);
+    VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(handle);
     if (!layout)
         return;
     if (VulkanDevice *device = m_devices.get(layout->deviceHandle))
         vkDestroyPipelineLayout(device->device, layout->pipelineLayout, nullptr);
-    m_pipelineLayouts.remove(handle);
+    pool<PipelineLayout_t>().remove(handle);
 }
 
 // ---- Bind groups ----------------------------------------------------------------------------------------------
@@ -198,6 +169,7 @@ VkDescriptorPool VulkanResourceManager::createDescriptorPool(VkDevice device)
     return pool; // a null pool is still listed: the allocation from it fails and reports itself
 }
 
+// Sets come from the device's newest descriptor pool; one more pool is made when it is exhausted.
 Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t> &deviceHandle,
                                                            const BindGroupOptions &options)
 {
@@ -206,7 +178,7 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanBindGroupLayout *layout = m_bindGroupLayouts.get(options.layout);
+    VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Error when allocating descriptor set: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
         return {};
@@ -243,15 +215,15 @@ Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t
 
     ++device->descriptorPoolSetCounts.back();
     const Handle<BindGroup_t> handle =
-            m_bindGroups.insert(VulkanBindGroup(set, device->descriptorPools.back(), this, deviceHandle));
+            pool<BindGroup_t>().insert(VulkanBindGroup(set, device->descriptorPools.back(), this, deviceHandle));
     for (const BindGroupEntry &entry : options.resources)
-        m_bindGroups.get(handle)->update(entry);
+        pool<BindGroup_t>().get(handle)->update(entry);
     return handle;
 }
 
 void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
 {
-    VulkanBindGroup *bindGroup = m_bindGroups.get(handle);
+    VulkanBindGroup *bindGroup = pool<BindGroup_t>().get(handle);
     if (!bindGroup)
         return;
     if (VulkanDevice *device = m_devices.get(bindGroup->deviceHandle)) {
@@ -260,87 +232,21 @@ void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
             if (device->descriptorPools[i] == bindGroup->descriptorPool && device->descriptorPoolSetCounts[i] > 0)
                 --device->descriptorPoolSetCounts[i];
     }
-    m_bindGroups.remove(handle);
+    pool<BindGroup_t>().remove(handle);
 }
 
-// ---- Render passes for pipelines ------------------------------------------------------------------------------
+// ---- Render passes --------------------------------------------------------------------------------------------
 
 Handle<RenderPass_t> VulkanResourceManager::createRenderPass(const Handle<Device_t> &deviceHandle,
-                                                             const std::vector<RenderTargetOptions> &renderTargets,
-                                                             const DepthStencilOptions &depthStencil,
-                                                             SampleCountFlagBits samples, uint32_t viewCount)
+                                                             const RenderPassKey &key)
 {
     VulkanDevice *device = m_devices.get(deviceHandle);
     if (!device) {
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    const bool multisampled = samples != SampleCountFlagBits::Samples1Bit;
-    std::vector<VkAttachmentDescription2> attachments;
-    std::vector<VkAttachmentReference2> colorReferences;
-    std::vector<VkAttachmentReference2> resolveReferences;
-    for (const RenderTargetOptions &target : renderTargets) {
-        attachments.push_back(attachment(target.format, samples,
-                                         multisampled ? VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL
-                                                      : VK_IMAGE_LAYOUT_PRESENT_SRC_KHR));
-        colorReferences.push_back(reference(uint32_t(attachments.size() - 1), VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL,
-                                            VK_IMAGE_ASPECT_COLOR_BIT));
-        if (multisampled) {
-            attachments.push_back(
-                    attachment(target.format, SampleCountFlagBits::Samples1Bit, VK_IMAGE_LAYOUT_PRESENT_SRC_KHR));
-            resolveReferences.push_back(reference(uint32_t(attachments.size() - 1),
-                                                  VK_IMAGE_LAYOUT_COLOR_ATTACHMENT_OPTIMAL,
-                                                  VK_IMAGE_ASPECT_COLOR_BIT));
-        }
-    }
-
-    VkSubpassDescription2 subpass{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_2 };
-    subpass.pipelineBindPoint = VK_PIPELINE_BIND_POINT_GRAPHICS;
-    subpass.colorAttachmentCount = static_cast<uint32_t>(colorReferences.size());
-    subpass.pColorAttachments = colorReferences.data();
-    subpass.pResolveAttachments = resolveReferences.empty() ? nullptr : resolveReferences.data();
-
-    VkAttachmentReference2 depthReference{};
-    VkAttachmentReference2 depthResolveReference{};
-    VkSubpassDescriptionDepthStencilResolve depthResolve{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_DEPTH_STENCIL_RESOLVE };
-    if (depthStencil.format != Format::UNDEFINED) {
-        attachments.push_back(
-                attachment(depthStencil.format, samples, VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL));
-        depthReference = reference(uint32_t(attachments.size() - 1), VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL,
-                                   0);
-        subpass.pDepthStencilAttachment = &depthReference;
-        if (multisampled && depthStencil.resolveDepthStencil) {
-            attachments.push_back(attachment(depthStencil.format, SampleCountFlagBits::Samples1Bit,
-                                             VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL));
-            depthResolveReference = reference(uint32_t(attachments.size() - 1),
-                                              VK_IMAGE_LAYOUT_DEPTH_STENCIL_ATTACHMENT_OPTIMAL, 0);
-            depthResolve.depthResolveMode = VK_RESOLVE_MODE_AVERAGE_BIT;
-            depthResolve.stencilResolveMode = VK_RESOLVE_MODE_NONE;
-            depthResolve.pDepthStencilResolveAttachment = &depthResolveReference;
-            subpass.pNext = &depthResolve;
-        }
-    }
-
-    return insertRenderPass(deviceHandle, device->device, attachments, subpass, viewCount);
-}
-
-Handle<RenderPass_t> VulkanResourceManager::insertRenderPass(const Handle<Device_t> &deviceHandle, VkDevice device,
-                                                             const std::vector<VkAttachmentDescription2> &attachments,
-                                                             VkSubpassDescription2 &subpass, uint32_t viewCount)
-{
-    const uint32_t viewMask = viewCount > 1 ? (1u << viewCount) - 1 : 0;
-    subpass.viewMask = viewMask;
-    VkRenderPassCreateInfo2 createInfo{ VK_STRUCTURE_TYPE_RENDER_PASS_CREATE_INFO_2 };
-    createInfo.attachmentCount = static_cast<uint32_t>(attachments.size());
-    createInfo.pAttachments = attachments.data();
-    createInfo.subpassCount = 1;
-    createInfo.pSubpasses = &subpass;
-    if (viewMask != 0) {
-        createInfo.correlatedViewMaskCount = 1;
-        createInfo.pCorrelatedViewMasks = &viewMask;
-    }
     VkRenderPass renderPass = VK_NULL_HANDLE;
-    const VkResult result = vkCreateRenderPass2(device, &createInfo, nullptr, &renderPass);
+    const VkResult result = createVkRenderPass(device->device, key, &renderPass);
     if (result != VK_SUCCESS) {
         TBGPU_LOG_ERROR("Error when creating render pass: {}", static_cast<int>(result));
         return {};
@@ -354,6 +260,22 @@ Handle<RenderPass_t> VulkanResourceManager::insertRenderPass(const Handle<Device
 
 // ---- Graphics pipelines ---------------------------------------------------------------------------------------
 
+bool VulkanResourceManager::resolveShaderStages(const std::vector<ShaderStage> &shaderStages,
+                                                std::vector<VkPipelineShaderStageCreateInfo> &stages) const
+{
+    for (const ShaderStage &stage : shaderStages) {
+        const VulkanShaderModule *module = pool<ShaderModule_t>().get(stage.shaderModule);
+        if (!module)
+            return false;
+        VkPipelineShaderStageCreateInfo stageInfo{ VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO };
+        stageInfo.stage = static_cast<VkShaderStageFlagBits>(stage.stage);
+        stageInfo.module = module->shaderModule;
+        stageInfo.pName = stage.entryPoint.c_str();
+        stages.push_back(stageInfo);
+    }
+    return true;
+}
+
 Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const Handle<Device_t> &deviceHandle,
                                                                          const GraphicsPipelineOptions &options)
 {
@@ -362,130 +284,48 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-
     std::vector<VkPipelineShaderStageCreateInfo> stages;
-    for (const ShaderStage &stage : options.shaderStages) {
-        VulkanShaderModule *module = m_shaderModules.get(stage.shaderModule);
-        if (!module)
-            return {};
-        VkPipelineShaderStageCreateInfo stageInfo{ VK_STRUCTURE_TYPE_PIPELINE_SHADER_STAGE_CREATE_INFO };
-        stageInfo.stage = static_cast<VkShaderStageFlagBits>(stage.stage);
-        stageInfo.module = module->shaderModule;
-        stageInfo.pName = stage.entryPoint.c_str();
-        stages.push_back(stageInfo);
-    }
-
-    std::vector<VkVertexInputBindingDescription> vertexBindings;
-    for (const VertexBufferLayout &buffer : options.vertex.buffers)
-        vertexBindings.push_back({ buffer.binding, buffer.stride, static_cast<VkVertexInputRate>(buffer.inputRate) });
-    std::vector<VkVertexInputAttributeDescription> vertexAttributes;
-    for (const VertexAttribute &attribute : options.vertex.attributes)
-        vertexAttributes.push_back({ attribute.location, attribute.binding, formatToVkFormat(attribute.format),
-                                     static_cast<uint32_t>(attribute.offset) });
-    VkPipelineVertexInputStateCreateInfo vertexInput{ VK_STRUCTURE_TYPE_PIPELINE_VERTEX_INPUT_STATE_CREATE_INFO };
-    vertexInput.vertexBindingDescriptionCount = static_cast<uint32_t>(vertexBindings.size());
-    vertexInput.pVertexBindingDescriptions = vertexBindings.data();
-    vertexInput.vertexAttributeDescriptionCount = static_cast<uint32_t>(vertexAttributes.size());
-    vertexInput.pVertexAttributeDescriptions = vertexAttributes.data();
-
-    VkPipelineInputAssemblyStateCreateInfo inputAssembly{ VK_STRUCTURE_TYPE_PIPELINE_INPUT_ASSEMBLY_STATE_CREATE_INFO };
-    inputAssembly.topology = static_cast<VkPrimitiveTopology>(options.primitive.topology);
-    inputAssembly.primitiveRestartEnable = options.primitive.primitiveRestart ? VK_TRUE : VK_FALSE;
-
-    VkPipelineTessellationStateCreateInfo tessellation{ VK_STRUCTURE_TYPE_PIPELINE_TESSELLATION_STATE_CREATE_INFO };
-    tessellation.patchControlPoints = options.primitive.patchControlPoints;
-
-    VkPipelineViewportStateCreateInfo viewport{ VK_STRUCTURE_TYPE_PIPELINE_VIEWPORT_STATE_CREATE_INFO };
-    viewport.viewportCount = 1;
-    viewport.scissorCount = 1;
-
-    const PrimitiveOptions &primitive = options.primitive;
-    VkPipelineRasterizationStateCreateInfo rasterization{ VK_STRUCTURE_TYPE_PIPELINE_RASTERIZATION_STATE_CREATE_INFO };
-    rasterization.depthClampEnable = VK_FALSE;
-    rasterization.rasterizerDiscardEnable = VK_FALSE;
-    rasterization.polygonMode = static_cast<VkPolygonMode>(primitive.polygonMode);
-    rasterization.cullMode = primitive.cullMode.toInt();
-    rasterization.frontFace = static_cast<VkFrontFace>(primitive.frontFace);
-    rasterization.depthBiasEnable = primitive.depthBias.enabled ? VK_TRUE : VK_FALSE;
-    rasterization.depthBiasConstantFactor = primitive.depthBias.biasConstantFactor;
-    rasterization.depthBiasClamp = primitive.depthBias.biasClamp;
-    rasterization.depthBiasSlopeFactor = primitive.depthBias.biasSlopeFactor;
-    rasterization.lineWidth = primitive.lineWidth;
-
-    const MultisampleOptions &multisample = options.multisample;
-    VkPipelineMultisampleStateCreateInfo multisampling{ VK_STRUCTURE_TYPE_PIPELINE_MULTISAMPLE_STATE_CREATE_INFO };
-    multisampling.rasterizationSamples = sampleCountFlagBitsToVkSampleFlagBits(multisample.samples);
-    // Per-sample shading needs the device feature; without it a multisampled pipeline shades per pixel.
-    multisampling.sampleShadingEnable =
-            multisample.samples != SampleCountFlagBits::Samples1Bit && device->sampleRateShadingEnabled ? VK_TRUE
-                                                                                                       : VK_FALSE;
-    multisampling.minSampleShading = 1.0f;
-    multisampling.pSampleMask = multisample.sampleMasks.empty() ? nullptr : multisample.sampleMasks.data();
-    multisampling.alphaToCoverageEnable = multisample.alphaToCoverageEnabled ? VK_TRUE : VK_FALSE;
-    multisampling.alphaToOneEnable = VK_FALSE;
-
-    const DepthStencilOptions &depth = options.depthStencil;
-    VkPipelineDepthStencilStateCreateInfo depthStencil{ VK_STRUCTURE_TYPE_PIPELINE_DEPTH_STENCIL_STATE_CREATE_INFO };
-    depthStencil.depthTestEnable = depth.depthTestEnabled ? VK_TRUE : VK_FALSE;
-    depthStencil.depthWriteEnable = depth.depthWritesEnabled ? VK_TRUE : VK_FALSE;
-    depthStencil.depthCompareOp = static_cast<VkCompareOp>(depth.depthCompareOperation);
-    depthStencil.depthBoundsTestEnable = VK_FALSE;
-    depthStencil.stencilTestEnable = depth.stencilTestEnabled ? VK_TRUE : VK_FALSE;
-    depthStencil.front = stencilState(depth.stencilFront);
-    depthStencil.back = stencilState(depth.stencilBack);
-    depthStencil.minDepthBounds = 0.0f;
-    depthStencil.maxDepthBounds = 1.0f;
-
-    std::vector<VkPipelineColorBlendAttachmentState> blendAttachments;
-    for (const RenderTargetOptions &target : options.renderTargets) {
-        const BlendOptions &blend = target.blending;
-        blendAttachments.push_back({ blend.blendingEnabled ? VK_TRUE : VK_FALSE,
-                                     static_cast<VkBlendFactor>(blend.color.srcFactor),
-                                     static_cast<VkBlendFactor>(blend.color.dstFactor),
-                                     static_cast<VkBlendOp>(blend.color.operation),
-                                     static_cast<VkBlendFactor>(blend.alpha.srcFactor),
-                                     static_cast<VkBlendFactor>(blend.alpha.dstFactor),
-                                     static_cast<VkBlendOp>(blend.alpha.operation), target.writeMask.toInt() });
-    }
-    VkPipelineColorBlendStateCreateInfo colorBlend{ VK_STRUCTURE_TYPE_PIPELINE_COLOR_BLEND_STATE_CREATE_INFO };
-    colorBlend.logicOpEnable = VK_FALSE;
-    colorBlend.logicOp = VK_LOGIC_OP_COPY;
-    colorBlend.attachmentCount = static_cast<uint32_t>(blendAttachments.size());
-    colorBlend.pAttachments = blendAttachments.data();
-
-    std::vector<VkDynamicState> dynamicStates = { VK_DYNAMIC_STATE_VIEWPORT, VK_DYNAMIC_STATE_SCISSOR };
-    for (DynamicState state : options.dynamicState)
-        dynamicStates.push_back(static_cast<VkDynamicState>(state));
-    VkPipelineDynamicStateCreateInfo dynamic{ VK_STRUCTURE_TYPE_PIPELINE_DYNAMIC_STATE_CREATE_INFO };
-    dynamic.dynamicStateCount = static_cast<uint32_t>(dynamicStates.size());
-    dynamic.pDynamicStates = dynamicStates.data();
-
-    VulkanPipelineLayout *layout = m_pipelineLayouts.get(options.layout);
+    if (!resolveShaderStages(options.shaderStages, stages))
+        return {}; // an unknown shader module is refused without a word
+    const VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Invalid pipeline layout requested");
         return {};
     }
-    const VkPipelineLayout vkLayout = layout->pipelineLayout;
 
+    const VertexInputState vertexInput(options.vertex);
+    const VkPipelineVertexInputStateCreateInfo vertexInputInfo = vertexInput.createInfo();
+    const VkPipelineInputAssemblyStateCreateInfo inputAssembly = inputAssemblyState(options.primitive);
+    const VkPipelineTessellationStateCreateInfo tessellation = tessellationState(options.primitive);
+    const VkPipelineViewportStateCreateInfo viewport = viewportState();
+    const VkPipelineRasterizationStateCreateInfo rasterization = rasterizationState(options.primitive);
+    const VkPipelineMultisampleStateCreateInfo multisampling =
+            multisampleState(options.multisample, device->sampleRateShadingEnabled);
+    const VkPipelineDepthStencilStateCreateInfo depthStencil = depthStencilState(options.depthStencil);
+    const ColorBlendState colorBlend(options.renderTargets);
+    const VkPipelineColorBlendStateCreateInfo colorBlendInfo = colorBlend.createInfo();
+    DynamicStates dynamic(options);
+    const VkPipelineDynamicStateCreateInfo dynamicInfo = dynamic.createInfo();
+
+    // The pipeline's own render pass, compatible with every pass recorded on targets like its own.
     Handle<RenderPass_t> renderPassHandle;
     if (!options.renderTargets.empty())
-        renderPassHandle = createRenderPass(deviceHandle, options.renderTargets, options.depthStencil,
-                                            options.multisample.samples, options.viewCount);
-    VulkanRenderPass *renderPass = m_renderPasses.get(renderPassHandle);
+        renderPassHandle = createRenderPass(deviceHandle, pipelineRenderPassKey(options));
+    const VulkanRenderPass *renderPass = m_renderPasses.get(renderPassHandle);
 
     VkGraphicsPipelineCreateInfo createInfo{ VK_STRUCTURE_TYPE_GRAPHICS_PIPELINE_CREATE_INFO };
     createInfo.stageCount = static_cast<uint32_t>(stages.size());
     createInfo.pStages = stages.data();
-    createInfo.pVertexInputState = &vertexInput;
+    createInfo.pVertexInputState = &vertexInputInfo;
     createInfo.pInputAssemblyState = &inputAssembly;
     createInfo.pTessellationState = &tessellation;
     createInfo.pViewportState = &viewport;
     createInfo.pRasterizationState = &rasterization;
     createInfo.pMultisampleState = &multisampling;
     createInfo.pDepthStencilState = &depthStencil;
-    createInfo.pColorBlendState = &colorBlend;
-    createInfo.pDynamicState = &dynamic;
-    createInfo.layout = vkLayout;
+    createInfo.pColorBlendState = &colorBlendInfo;
+    createInfo.pDynamicState = &dynamicInfo;
+    createInfo.layout = layout->pipelineLayout;
     createInfo.renderPass = renderPass ? renderPass->renderPass : VK_NULL_HANDLE;
     createInfo.subpass = 0;
     createInfo.basePipelineHandle = VK_NULL_HANDLE;
@@ -499,23 +339,23 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
     }
     VulkanGraphicsPipeline record;
     record.pipeline = pipeline;
-    record.dynamicStates = std::move(dynamicStates);
+    record.dynamicStates = std::move(dynamic.states);
     record.vulkanResourceManager = this;
     record.renderPassHandle = renderPassHandle;
     record.deviceHandle = deviceHandle;
     record.pipelineLayoutHandle = options.layout;
-    return m_graphicsPipelines.insert(std::move(record));
+    return pool<GraphicsPipeline_t>().insert(std::move(record));
 }
 
 void VulkanResourceManager::deleteGraphicsPipeline(const Handle<GraphicsPipeline_t> &handle)
 {
-    VulkanGraphicsPipeline *pipeline = m_graphicsPipelines.get(handle);
+    VulkanGraphicsPipeline *pipeline = pool<GraphicsPipeline_t>().get(handle);
     if (!pipeline)
         return;
     if (VulkanDevice *device = m_devices.get(pipeline->deviceHandle))
         vkDestroyPipeline(device->device, pipeline->pipeline, nullptr);
     deleteRenderPass(pipeline->renderPassHandle);
-    m_graphicsPipelines.remove(handle);
+    pool<GraphicsPipeline_t>().remove(handle);
 }
 
 // ---- Compute pipelines ----------------------------------------------------------------------------------------
@@ -528,12 +368,12 @@ Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Han
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    VulkanPipelineLayout *layout = m_pipelineLayouts.get(options.layout);
+    VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Invalid pipeline layout requested");
         return {};
     }
-    VulkanShaderModule *module = m_shaderModules.get(options.shaderStage.shaderModule);
+    VulkanShaderModule *module = pool<ShaderModule_t>().get(options.shaderStage.shaderModule);
     if (!module)
         return {};
     VkComputePipelineCreateInfo createInfo{ VK_STRUCTURE_TYPE_COMPUTE_PIPELINE_CREATE_INFO };
@@ -554,17 +394,17 @@ Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Han
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
     record.pipelineLayoutHandle = options.layout;
-    return m_computePipelines.insert(record);
+    return pool<ComputePipeline_t>().insert(record);
 }
 
 void VulkanResourceManager::deleteComputePipeline(const Handle<ComputePipeline_t> &handle)
 {
-    VulkanComputePipeline *pipeline = m_computePipelines.get(handle);
+    VulkanComputePipeline *pipeline = pool<ComputePipeline_t>().get(handle);
     if (!pipeline)
         return;
     if (VulkanDevice *device = m_devices.get(pipeline->deviceHandle))
         vkDestroyPipeline(device->device, pipeline->pipeline, nullptr);
-    m_computePipelines.remove(handle);
+    pool<ComputePipeline_t>().remove(handle);
 }
 
 } // namespace TbGpu

@@ -1,8 +1,9 @@
 // Swapchains, fences, GPU semaphores and timestamp query recorders of the Vulkan resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
+
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 
@@ -16,6 +17,11 @@ Handle<Swapchain_t> VulkanResourceManager::createSwapchain(const Handle<Device_t
     VulkanDevice *device = m_devices.get(deviceHandle);
     if (!device) {
         TBGPU_LOG_ERROR("Could not find a valid device");
+        return {};
+    }
+    // A minimised window reports a zero extent. Vulkan forbids such a swapchain, and drivers crash on it.
+    if (options.imageExtent.width == 0 || options.imageExtent.height == 0 || options.imageLayers == 0) {
+        TBGPU_LOG_ERROR("Error when creating swapchain: extent and array layers must be greater than 0");
         return {};
     }
     VulkanSurface *surface = m_surfaces.get(options.surface);
@@ -40,7 +46,7 @@ Handle<Swapchain_t> VulkanResourceManager::createSwapchain(const Handle<Device_t
     createInfo.compositeAlpha = static_cast<VkCompositeAlphaFlagBitsKHR>(options.compositeAlpha);
     createInfo.presentMode = static_cast<VkPresentModeKHR>(options.presentMode);
     createInfo.clipped = options.clipped ? VK_TRUE : VK_FALSE;
-    const VulkanSwapchain *old = m_swapchains.get(options.oldSwapchain);
+    const VulkanSwapchain *old = pool<Swapchain_t>().get(options.oldSwapchain);
     createInfo.oldSwapchain = old ? old->swapchain : VK_NULL_HANDLE;
 
     VkSwapchainKHR swapchain = VK_NULL_HANDLE;
@@ -57,21 +63,21 @@ Handle<Swapchain_t> VulkanResourceManager::createSwapchain(const Handle<Device_t
     record.usage = options.imageUsageFlags;
     record.vulkanResourceManager = this;
     record.deviceHandle = deviceHandle;
-    return m_swapchains.insert(std::move(record));
+    return pool<Swapchain_t>().insert(std::move(record));
 }
 
 void VulkanResourceManager::deleteSwapchain(const Handle<Swapchain_t> &handle)
 {
-    VulkanSwapchain *swapchain = m_swapchains.get(handle);
+    VulkanSwapchain *swapchain = pool<Swapchain_t>().get(handle);
     if (!swapchain)
         return;
     if (VulkanDevice *device = m_devices.get(swapchain->deviceHandle))
         vkDestroySwapchainKHR(device->device, swapchain->swapchain, nullptr);
     // The images went with the swapchain: their texture records go too, so no handle names a destroyed image.
     for (const Handle<Texture_t> &texture : swapchain->textures)
-        m_textures.remove(texture);
+        pool<Texture_t>().remove(texture);
     swapchain->textures.clear();
-    m_swapchains.remove(handle);
+    pool<Swapchain_t>().remove(handle);
 }
 
 // ---- Fences ---------------------------------------------------------------------------------------------------
@@ -91,17 +97,17 @@ Handle<Fence_t> VulkanResourceManager::createFence(const Handle<Device_t> &devic
         TBGPU_LOG_ERROR("Error when creating fence: {}", static_cast<int>(result));
         return {};
     }
-    return m_fences.insert(VulkanFence(fence, this, deviceHandle));
+    return pool<Fence_t>().insert(VulkanFence(fence, this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteFence(const Handle<Fence_t> &handle)
 {
-    VulkanFence *fence = m_fences.get(handle);
+    VulkanFence *fence = pool<Fence_t>().get(handle);
     if (!fence)
         return;
     if (VulkanDevice *device = m_devices.get(fence->deviceHandle))
         vkDestroyFence(device->device, fence->fence, nullptr);
-    m_fences.remove(handle);
+    pool<Fence_t>().remove(handle);
 }
 
 // ---- GPU semaphores -------------------------------------------------------------------------------------------
@@ -137,17 +143,17 @@ Handle<GpuSemaphore_t> VulkanResourceManager::createGpuSemaphore(const Handle<De
         if (device->vkGetSemaphoreFdKHR(device->device, &fdInfo, &fd) == VK_SUCCESS)
             exported = FileDescriptorHandle{ fd };
     }
-    return m_gpuSemaphores.insert(VulkanGpuSemaphore(semaphore, this, deviceHandle, exported));
+    return pool<GpuSemaphore_t>().insert(VulkanGpuSemaphore(semaphore, this, deviceHandle, exported));
 }
 
 void VulkanResourceManager::deleteGpuSemaphore(const Handle<GpuSemaphore_t> &handle)
 {
-    VulkanGpuSemaphore *semaphore = m_gpuSemaphores.get(handle);
+    VulkanGpuSemaphore *semaphore = pool<GpuSemaphore_t>().get(handle);
     if (!semaphore)
         return;
     if (VulkanDevice *device = m_devices.get(semaphore->deviceHandle))
         vkDestroySemaphore(device->device, semaphore->semaphore, nullptr);
-    m_gpuSemaphores.remove(handle);
+    pool<GpuSemaphore_t>().remove(handle);
 }
 
 // ---- Timestamp query recorders --------------------------------------------------------------------------------
@@ -156,12 +162,13 @@ namespace {
 constexpr uint32_t timestampQueryPoolSize = 1024;
 }
 
+// Hands out a range of the device's query pool above every range still in use.
 Handle<TimestampQueryRecorder_t>
 VulkanResourceManager::createTimestampQueryRecorder(const Handle<Device_t> &deviceHandle,
                                                     const Handle<CommandRecorder_t> &recorderHandle,
                                                     const TimestampQueryRecorderOptions &options)
 {
-    const VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
+    const VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
@@ -193,22 +200,22 @@ VulkanResourceManager::createTimestampQueryRecorder(const Handle<Device_t> &devi
     }
     const VulkanAdapter *adapter = m_adapters.get(device->adapterHandle);
     const float period = adapter ? adapter->queryAdapterProperties().limits.timestampPeriod : 1.0f;
-    const Handle<TimestampQueryRecorder_t> handle = m_timestampQueryRecorders.insert(VulkanTimestampQueryRecorder(
-            recorder->commandBuffer, this, deviceHandle, startQuery, options.queryCount, period));
+    const Handle<TimestampQueryRecorder_t> handle = pool<TimestampQueryRecorder_t>().insert(VulkanTimestampQueryRecorder(
+            recorder->commandBuffer, recorderHandle, this, deviceHandle, startQuery, options.queryCount, period));
     m_timestampQueryRanges.push_back({ startQuery, options.queryCount });
     return handle;
 }
 
 void VulkanResourceManager::deleteTimestampQueryRecorder(const Handle<TimestampQueryRecorder_t> &handle)
 {
-    VulkanTimestampQueryRecorder *recorder = m_timestampQueryRecorders.get(handle);
+    VulkanTimestampQueryRecorder *recorder = pool<TimestampQueryRecorder_t>().get(handle);
     if (!recorder)
         return;
     const TimestampQueryRange range{ recorder->startQuery, recorder->maxQueryCount };
     const auto found = std::find(m_timestampQueryRanges.begin(), m_timestampQueryRanges.end(), range);
     if (found != m_timestampQueryRanges.end())
         m_timestampQueryRanges.erase(found);
-    m_timestampQueryRecorders.remove(handle);
+    pool<TimestampQueryRecorder_t>().remove(handle);
 }
 
 } // namespace TbGpu

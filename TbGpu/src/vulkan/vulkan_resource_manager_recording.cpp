@@ -1,39 +1,15 @@
 // Command recorders, command buffers, pass recorders and the render pass and framebuffer caches of the Vulkan
 // resource manager.
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+#include "vulkan/vulkan_resource_manager.h"
+
+#include "vulkan/vulkan_enums.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
 
 #include <algorithm>
 #include <cstring>
 
 namespace TbGpu {
-
-namespace {
-
-// The 64-bit FNV-1a hash of a value's bytes; the cache keys combine these.
-template<typename T>
-uint64_t fnv1a(const T &value)
-{
-    const auto *bytes = reinterpret_cast<const unsigned char *>(&value);
-    uint64_t hash = 14695981039346656037ull;
-    for (size_t i = 0; i < sizeof(T); ++i) {
-        hash ^= bytes[i];
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-template<typename... T>
-uint64_t combined(const T &...values)
-{
-    size_t seed = 0;
-    (hashCombine(seed, fnv1a(values)), ...);
-    return seed;
-}
-
-} // namespace
 
 // ---- Command buffers and recorders ----------------------------------------------------------------------------
 
@@ -46,9 +22,9 @@ Handle<CommandBuffer_t> VulkanResourceManager::createCommandBuffer(const Handle<
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    const VkCommandPool pool = device->commandPools[queue.queueTypeIndex];
+    const VkCommandPool commandPool = device->commandPools[queue.queueTypeIndex];
     VkCommandBufferAllocateInfo allocateInfo{ VK_STRUCTURE_TYPE_COMMAND_BUFFER_ALLOCATE_INFO };
-    allocateInfo.commandPool = pool;
+    allocateInfo.commandPool = commandPool;
     allocateInfo.level = static_cast<VkCommandBufferLevel>(level);
     allocateInfo.commandBufferCount = 1;
     VkCommandBuffer buffer = VK_NULL_HANDLE;
@@ -57,18 +33,18 @@ Handle<CommandBuffer_t> VulkanResourceManager::createCommandBuffer(const Handle<
         TBGPU_LOG_ERROR("Error when creating allocating command buffers: {}", static_cast<int>(result));
         return {};
     }
-    return m_commandBuffers.insert(
-            VulkanCommandBuffer(buffer, pool, static_cast<VkCommandBufferLevel>(level), this, deviceHandle));
+    return pool<CommandBuffer_t>().insert(
+            VulkanCommandBuffer(buffer, commandPool, static_cast<VkCommandBufferLevel>(level), this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteCommandBuffer(const Handle<CommandBuffer_t> &handle)
 {
-    VulkanCommandBuffer *buffer = m_commandBuffers.get(handle);
+    VulkanCommandBuffer *buffer = pool<CommandBuffer_t>().get(handle);
     if (!buffer)
         return;
     if (VulkanDevice *device = m_devices.get(buffer->deviceHandle))
         vkFreeCommandBuffers(device->device, buffer->commandPool, 1, &buffer->commandBuffer);
-    m_commandBuffers.remove(handle);
+    pool<CommandBuffer_t>().remove(handle);
 }
 
 Handle<CommandRecorder_t> VulkanResourceManager::createCommandRecorder(const Handle<Device_t> &deviceHandle,
@@ -98,139 +74,113 @@ Handle<CommandRecorder_t> VulkanResourceManager::createCommandRecorder(const Han
 
     if (description.queueTypeIndex >= device->commandPools.size())
         device->commandPools.resize(description.queueTypeIndex + 1, VK_NULL_HANDLE);
-    VkCommandPool &pool = device->commandPools[description.queueTypeIndex];
-    if (pool == VK_NULL_HANDLE) {
+    VkCommandPool &familyPool = device->commandPools[description.queueTypeIndex];
+    if (familyPool == VK_NULL_HANDLE) {
         VkCommandPoolCreateInfo createInfo{ VK_STRUCTURE_TYPE_COMMAND_POOL_CREATE_INFO };
         createInfo.flags = 0;
         createInfo.queueFamilyIndex = description.queueTypeIndex;
-        const VkResult result = vkCreateCommandPool(device->device, &createInfo, nullptr, &pool);
+        const VkResult result = vkCreateCommandPool(device->device, &createInfo, nullptr, &familyPool);
         if (result != VK_SUCCESS) {
             TBGPU_LOG_ERROR("Error when creating command pool for queue family {}: {}", description.queueTypeIndex,
                             static_cast<int>(result));
-            pool = VK_NULL_HANDLE;
+            familyPool = VK_NULL_HANDLE;
             return {};
         }
     }
-    const VkCommandPool commandPool = pool;
+    const VkCommandPool commandPool = familyPool;
 
     const Handle<CommandBuffer_t> bufferHandle = createCommandBuffer(deviceHandle, description, options.level);
-    const VulkanCommandBuffer *buffer = m_commandBuffers.get(bufferHandle);
+    const VulkanCommandBuffer *buffer = pool<CommandBuffer_t>().get(bufferHandle);
     if (!buffer)
         return {};
-    return m_commandRecorders.insert(
+    return pool<CommandRecorder_t>().insert(
             VulkanCommandRecorder(commandPool, buffer->commandBuffer, bufferHandle, this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteCommandRecorder(const Handle<CommandRecorder_t> &handle)
 {
-    VulkanCommandRecorder *recorder = m_commandRecorders.get(handle);
+    VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(handle);
     if (!recorder)
         return;
     // A finished recorder handed its command buffer to a CommandBuffer; an unfinished one still owns it.
     if (!recorder->finished)
         deleteCommandBuffer(recorder->commandBufferHandle);
-    m_commandRecorders.remove(handle);
+    pool<CommandRecorder_t>().remove(handle);
 }
 
 // ---- Render pass recorders ------------------------------------------------------------------------------------
 
-Handle<RenderPass_t> VulkanResourceManager::createRecordingRenderPass(const Handle<Device_t> &deviceHandle,
-                                                                      const RenderPassCommandRecorderOptions &options)
+bool VulkanResourceManager::attachmentsAreLive(const RenderPassCommandRecorderOptions &options) const
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device)
-        return {};
     const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-    auto describe = [&](Format format, SampleCountFlagBits samples, AttachmentLoadOperation load,
-                        AttachmentStoreOperation store, AttachmentLoadOperation stencilLoad,
-                        AttachmentStoreOperation stencilStore, TextureLayout initial, TextureLayout final) {
-        VkAttachmentDescription2 description{ VK_STRUCTURE_TYPE_ATTACHMENT_DESCRIPTION_2 };
-        description.format = formatToVkFormat(format);
-        description.samples = sampleCountFlagBitsToVkSampleFlagBits(samples);
-        description.loadOp = static_cast<VkAttachmentLoadOp>(load);
-        description.storeOp = static_cast<VkAttachmentStoreOp>(store);
-        description.stencilLoadOp = static_cast<VkAttachmentLoadOp>(stencilLoad);
-        description.stencilStoreOp = static_cast<VkAttachmentStoreOp>(stencilStore);
-        description.initialLayout = textureLayoutToVkImageLayout(initial);
-        description.finalLayout = textureLayoutToVkImageLayout(final);
-        return description;
-    };
-    auto referTo = [](uint32_t index, TextureLayout layout) {
-        VkAttachmentReference2 reference{ VK_STRUCTURE_TYPE_ATTACHMENT_REFERENCE_2 };
-        reference.attachment = index;
-        reference.layout = textureLayoutToVkImageLayout(layout);
-        return reference;
-    };
-
-    std::vector<VkAttachmentDescription2> attachments;
-    std::vector<VkAttachmentReference2> colorReferences;
-    std::vector<VkAttachmentReference2> resolveReferences;
+    auto live = [this](const Handle<TextureView_t> &view) { return pool<TextureView_t>().get(view) != nullptr; };
+    if (options.colorAttachments.empty())
+        return false;
     for (const ColorAttachment &color : options.colorAttachments) {
-        const VulkanTextureView *view = m_textureViews.get(color.view);
-        attachments.push_back(describe(view->format, options.samples, color.loadOperation, color.storeOperation,
-                                       AttachmentLoadOperation::DontCare, AttachmentStoreOperation::DontCare,
-                                       color.initialLayout, color.finalLayout));
-        colorReferences.push_back(referTo(uint32_t(attachments.size() - 1), color.layout));
-        if (multisampled) {
-            const VulkanTextureView *resolveView = m_textureViews.get(color.resolveView);
-            attachments.push_back(describe(resolveView->format, SampleCountFlagBits::Samples1Bit, color.loadOperation,
-                                           color.storeOperation, AttachmentLoadOperation::DontCare,
-                                           AttachmentStoreOperation::DontCare, color.initialLayout,
-                                           color.finalLayout));
-            resolveReferences.push_back(referTo(uint32_t(attachments.size() - 1), color.layout));
-        }
+        if (!live(color.view) || (multisampled && !live(color.resolveView)))
+            return false;
     }
-
-    VkSubpassDescription2 subpass{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_2 };
-    subpass.pipelineBindPoint = VK_PIPELINE_BIND_POINT_GRAPHICS;
-    subpass.colorAttachmentCount = static_cast<uint32_t>(colorReferences.size());
-    subpass.pColorAttachments = colorReferences.data();
-    subpass.pResolveAttachments = resolveReferences.empty() ? nullptr : resolveReferences.data();
-
     const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    VkAttachmentReference2 depthReference{};
-    VkAttachmentReference2 depthResolveReference{};
-    VkSubpassDescriptionDepthStencilResolve depthResolve{ VK_STRUCTURE_TYPE_SUBPASS_DESCRIPTION_DEPTH_STENCIL_RESOLVE };
-    if (const VulkanTextureView *view = m_textureViews.get(depth.view)) {
-        attachments.push_back(describe(view->format, options.samples, depth.depthLoadOperation,
-                                       depth.depthStoreOperation, depth.stencilLoadOperation,
-                                       depth.stencilStoreOperation, depth.initialLayout, depth.finalLayout));
-        depthReference = referTo(uint32_t(attachments.size() - 1), depth.layout);
-        subpass.pDepthStencilAttachment = &depthReference;
-        const VulkanTextureView *resolveView = m_textureViews.get(depth.resolveView);
-        if (multisampled && resolveView) {
-            attachments.push_back(describe(resolveView->format, SampleCountFlagBits::Samples1Bit,
-                                           depth.depthLoadOperation, depth.depthStoreOperation,
-                                           depth.stencilLoadOperation, depth.stencilStoreOperation,
-                                           depth.initialLayout, depth.finalLayout));
-            depthResolveReference = referTo(uint32_t(attachments.size() - 1), depth.layout);
-            depthResolve.depthResolveMode = static_cast<VkResolveModeFlagBits>(depth.depthResolveMode);
-            depthResolve.stencilResolveMode = static_cast<VkResolveModeFlagBits>(depth.stencilResolveMode);
-            depthResolve.pDepthStencilResolveAttachment = &depthResolveReference;
-            subpass.pNext = &depthResolve;
-        }
-    }
-
-    return insertRenderPass(deviceHandle, device->device, attachments, subpass, options.viewCount);
+    if (depth.view.isValid() && !live(depth.view))
+        return false;
+    return !(multisampled && depth.view.isValid() && depth.resolveView.isValid() && !live(depth.resolveView));
 }
 
-Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device,
-                                                               const RenderPassCommandRecorderOptions &options,
-                                                               const FramebufferKey &key)
+Handle<RenderPass_t> VulkanResourceManager::findOrCreateRenderPass(const Handle<Device_t> &deviceHandle,
+                                                                   const RenderPassCommandRecorderOptions &options)
+{
+    RenderPassCache &cache = m_devices.get(deviceHandle)->renderPasses;
+    RenderPassKey key = recordingRenderPassKey(
+            options, [this](const Handle<TextureView_t> &view) { return pool<TextureView_t>().get(view)->format; });
+    Handle<RenderPass_t> renderPass = cache.find(key);
+    if (!renderPass.isValid()) {
+        renderPass = createRenderPass(deviceHandle, key);
+        if (renderPass.isValid())
+            cache.insert(std::move(key), renderPass);
+    }
+    return renderPass;
+}
+
+std::optional<FramebufferKey>
+VulkanResourceManager::framebufferKeyFor(const Handle<RenderPass_t> &renderPass,
+                                         const RenderPassCommandRecorderOptions &options) const
 {
     const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-    std::vector<VkImageView> views;
+    FramebufferKey key;
+    key.renderPass = renderPass;
     for (const ColorAttachment &color : options.colorAttachments) {
-        views.push_back(m_textureViews.get(color.view)->imageView);
+        key.views.push_back(color.view);
         if (multisampled)
-            views.push_back(m_textureViews.get(color.resolveView)->imageView);
+            key.views.push_back(color.resolveView);
     }
     const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    if (const VulkanTextureView *view = m_textureViews.get(depth.view)) {
-        views.push_back(view->imageView);
-        if (const VulkanTextureView *resolveView = m_textureViews.get(depth.resolveView); multisampled && resolveView)
-            views.push_back(resolveView->imageView);
+    if (depth.view.isValid()) {
+        key.views.push_back(depth.view);
+        if (multisampled && depth.resolveView.isValid())
+            key.views.push_back(depth.resolveView);
     }
+
+    // The size comes from the first colour view: its texture's extent at the view's mip level, and the view's
+    // layers (one for multiview, where the views spread over the layers).
+    const VulkanTextureView *firstView = pool<TextureView_t>().get(options.colorAttachments.front().view);
+    const VulkanTexture *texture = pool<Texture_t>().get(firstView->textureHandle);
+    if (!texture)
+        return std::nullopt;
+    const uint32_t mip = firstView->range.baseMipLevel;
+    const uint32_t viewLayers = firstView->range.layerCount == VK_REMAINING_ARRAY_LAYERS
+            ? texture->arrayLayers - firstView->range.baseArrayLayer
+            : firstView->range.layerCount;
+    key.width = std::max(texture->extent.width >> mip, 1u);
+    key.height = std::max(texture->extent.height >> mip, 1u);
+    key.layers = options.viewCount < 2 ? viewLayers : 1u;
+    return key;
+}
+
+Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device, const FramebufferKey &key)
+{
+    std::vector<VkImageView> views;
+    for (const Handle<TextureView_t> &view : key.views)
+        views.push_back(pool<TextureView_t>().get(view)->imageView);
     VkFramebufferCreateInfo createInfo{ VK_STRUCTURE_TYPE_FRAMEBUFFER_CREATE_INFO };
     createInfo.renderPass = m_renderPasses.get(key.renderPass)->renderPass;
     createInfo.attachmentCount = static_cast<uint32_t>(views.size());
@@ -247,6 +197,41 @@ Handle<Framebuffer_t> VulkanResourceManager::createFramebuffer(VkDevice device,
     return m_framebuffers.insert(VulkanFramebuffer{ framebuffer });
 }
 
+Handle<Framebuffer_t> VulkanResourceManager::findOrCreateFramebuffer(VulkanDevice &device, const FramebufferKey &key)
+{
+    Handle<Framebuffer_t> framebuffer = device.framebuffers.find(key);
+    if (!framebuffer.isValid()) {
+        framebuffer = createFramebuffer(device.device, key);
+        if (framebuffer.isValid())
+            device.framebuffers.insert(key, framebuffer);
+    }
+    return framebuffer;
+}
+
+namespace {
+
+// In attachment order, as the framebuffer's views come: a resolve attachment repeats its attachment's value.
+std::vector<VkClearValue> clearValues(const RenderPassCommandRecorderOptions &options)
+{
+    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
+    std::vector<VkClearValue> values;
+    for (const ColorAttachment &color : options.colorAttachments) {
+        VkClearValue value;
+        std::memcpy(&value.color, &color.clearValue, sizeof(value.color));
+        values.insert(values.end(), multisampled ? 2 : 1, value);
+    }
+    const DepthStencilAttachment &depth = options.depthStencilAttachment;
+    if (depth.view.isValid()) {
+        VkClearValue value;
+        value.depthStencil = { depth.depthClearValue, depth.stencilClearValue };
+        values.insert(values.end(), multisampled && depth.resolveView.isValid() ? 2 : 1, value);
+    }
+    return values;
+}
+
+} // namespace
+
+// Begins a pass on the render pass and framebuffer the device's caches hold for these attachments.
 Handle<RenderPassCommandRecorder_t>
 VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                        const Handle<CommandRecorder_t> &recorderHandle,
@@ -257,142 +242,51 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
         TBGPU_LOG_ERROR("Could not find a valid device");
         return {};
     }
-    const bool multisampled = options.samples != SampleCountFlagBits::Samples1Bit;
-
-    // Every attachment must name a live view: the render pass takes its formats from them and the framebuffer
-    // its image views, and a missing one would leave the two disagreeing.
-    if (options.colorAttachments.empty()) {
+    // The render pass takes its formats from the views and the framebuffer its image views: a missing one would
+    // leave the two disagreeing.
+    if (!attachmentsAreLive(options)) {
         TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
         return {};
     }
-    for (const ColorAttachment &color : options.colorAttachments) {
-        if (!m_textureViews.get(color.view) || (multisampled && !m_textureViews.get(color.resolveView))) {
-            TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
-            return {};
-        }
-    }
-    const DepthStencilAttachment &depth = options.depthStencilAttachment;
-    if (depth.view.isValid() && !m_textureViews.get(depth.view)) {
-        TBGPU_LOG_ERROR("Invalid texture view when creating render pass");
-        return {};
-    }
-    const bool hasDepth = depth.view.isValid();
-    const bool hasDepthResolve = hasDepth && multisampled && m_textureViews.get(depth.resolveView) != nullptr;
-
-    auto formatOf = [this](const Handle<TextureView_t> &view) {
-        const VulkanTextureView *record = m_textureViews.get(view);
-        return record ? record->format : Format::UNDEFINED;
-    };
-
-    // 1. The render pass key: operations and layouts of each attachment, and (so that one key never names two
-    // incompatible passes) their formats, resolve targets and resolve modes; then samples and views.
-    size_t renderPassKey = 0;
-    for (const ColorAttachment &color : options.colorAttachments)
-        hashCombine(renderPassKey, combined(color.loadOperation, color.storeOperation, color.initialLayout,
-                                            color.finalLayout, color.layout, formatOf(color.view),
-                                            multisampled ? formatOf(color.resolveView) : Format::UNDEFINED));
-    if (hasDepth)
-        hashCombine(renderPassKey,
-                    combined(depth.depthLoadOperation, depth.depthStoreOperation, depth.stencilLoadOperation,
-                             depth.stencilStoreOperation, depth.initialLayout, depth.finalLayout, depth.layout,
-                             formatOf(depth.view), hasDepthResolve ? formatOf(depth.resolveView) : Format::UNDEFINED,
-                             hasDepthResolve ? depth.depthResolveMode : ResolveModeFlagBits::None,
-                             hasDepthResolve ? depth.stencilResolveMode : ResolveModeFlagBits::None));
-    hashCombine(renderPassKey, fnv1a(options.samples));
-    hashCombine(renderPassKey, fnv1a(options.viewCount));
-
-    // 2.-3. Find or build the render pass.
-    auto cachedPass = device->renderPasses.find(renderPassKey);
-    if (cachedPass == device->renderPasses.end())
-        cachedPass = device->renderPasses.emplace(renderPassKey, createRecordingRenderPass(deviceHandle, options))
-                             .first;
-    const Handle<RenderPass_t> renderPassHandle = cachedPass->second;
-    if (!m_renderPasses.get(renderPassHandle)) {
+    const Handle<RenderPass_t> renderPassHandle = findOrCreateRenderPass(deviceHandle, options);
+    const VulkanRenderPass *renderPass = m_renderPasses.get(renderPassHandle);
+    if (!renderPass) {
         TBGPU_LOG_ERROR("Unable to find or create a render pass");
         return {};
     }
-
-    // 4. The attachments key: the view handles in attachment order.
-    size_t attachmentsKey = 0;
-    for (const ColorAttachment &color : options.colorAttachments) {
-        hashCombine(attachmentsKey, hashHandle(color.view));
-        if (multisampled)
-            hashCombine(attachmentsKey, hashHandle(color.resolveView));
-    }
-    if (hasDepth) {
-        hashCombine(attachmentsKey, hashHandle(depth.view));
-        if (hasDepthResolve)
-            hashCombine(attachmentsKey, hashHandle(depth.resolveView));
-    }
-
-    // 5.-6. The framebuffer's size comes from the first colour view: its texture's extent at the view's mip
-    // level, and the view's layers (one for multiview, where the views spread over the layers).
-    const VulkanTextureView *firstView = m_textureViews.get(options.colorAttachments.front().view);
-    const VulkanTexture *texture = m_textures.get(firstView->textureHandle);
-    if (!texture) {
+    const std::optional<FramebufferKey> framebufferKey = framebufferKeyFor(renderPassHandle, options);
+    if (!framebufferKey) {
         TBGPU_LOG_ERROR("Invalid texture when creating render pass");
         return {};
     }
-    const uint32_t mip = firstView->range.baseMipLevel;
-    const uint32_t viewLayers = firstView->range.layerCount == VK_REMAINING_ARRAY_LAYERS
-            ? texture->arrayLayers - firstView->range.baseArrayLayer
-            : firstView->range.layerCount;
-    const FramebufferKey framebufferKey{ renderPassHandle, attachmentsKey, std::max(texture->extent.width >> mip, 1u),
-                                         std::max(texture->extent.height >> mip, 1u),
-                                         options.viewCount < 2 ? viewLayers : 1u };
-    auto cachedFramebuffer = device->framebuffers.find(framebufferKey);
-    if (cachedFramebuffer == device->framebuffers.end()) {
-        const Handle<Framebuffer_t> made = createFramebuffer(device->device, options, framebufferKey);
-        if (!made.isValid()) {
-            TBGPU_LOG_ERROR("Could not create or find a framebuffer");
-            return {};
-        }
-        cachedFramebuffer = device->framebuffers.emplace(framebufferKey, made).first;
-    }
-    const VulkanFramebuffer *framebuffer = m_framebuffers.get(cachedFramebuffer->second);
+    const VulkanFramebuffer *framebuffer = m_framebuffers.get(findOrCreateFramebuffer(*device, *framebufferKey));
     if (!framebuffer) {
         TBGPU_LOG_ERROR("Could not create or find a framebuffer");
         return {};
     }
-
-    // 8. Clear values in attachment order.
-    std::vector<VkClearValue> clearValues;
-    for (const ColorAttachment &color : options.colorAttachments) {
-        VkClearValue value;
-        std::memcpy(&value.color, &color.clearValue, sizeof(value.color));
-        clearValues.push_back(value);
-        if (multisampled)
-            clearValues.push_back(value);
-    }
-    if (hasDepth) {
-        VkClearValue value;
-        value.depthStencil = { depth.depthClearValue, depth.stencilClearValue };
-        clearValues.push_back(value);
-        if (hasDepthResolve)
-            clearValues.push_back(value);
-    }
-
-    // 9.-10. Begin the pass and hand out its recorder.
-    VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
+    VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
     }
-    const VkRect2D renderArea{ { 0, 0 }, { framebufferKey.width, framebufferKey.height } };
+
+    const std::vector<VkClearValue> clears = clearValues(options);
+    const VkRect2D renderArea{ { 0, 0 }, { framebufferKey->width, framebufferKey->height } };
     VkRenderPassBeginInfo beginInfo{ VK_STRUCTURE_TYPE_RENDER_PASS_BEGIN_INFO };
-    beginInfo.renderPass = m_renderPasses.get(renderPassHandle)->renderPass;
+    beginInfo.renderPass = renderPass->renderPass;
     beginInfo.framebuffer = framebuffer->framebuffer;
     beginInfo.renderArea = renderArea;
-    beginInfo.clearValueCount = static_cast<uint32_t>(clearValues.size());
-    beginInfo.pClearValues = clearValues.data();
+    beginInfo.clearValueCount = static_cast<uint32_t>(clears.size());
+    beginInfo.pClearValues = clears.data();
     vkCmdBeginRenderPass(recorder->commandBuffer, &beginInfo, VK_SUBPASS_CONTENTS_INLINE);
-    return m_renderPassCommandRecorders.insert(
-            VulkanRenderPassCommandRecorder(recorder->commandBuffer, renderArea, this, deviceHandle));
+    recorder->passViewCount = std::max(options.viewCount, 1u);
+    return pool<RenderPassCommandRecorder_t>().insert(
+            VulkanRenderPassCommandRecorder(recorder->commandBuffer, renderArea, this, deviceHandle, recorderHandle));
 }
 
 void VulkanResourceManager::deleteRenderPassCommandRecorder(const Handle<RenderPassCommandRecorder_t> &handle)
 {
-    m_renderPassCommandRecorders.remove(handle);
+    pool<RenderPassCommandRecorder_t>().remove(handle);
 }
 
 // ---- Compute pass recorders -----------------------------------------------------------------------------------
@@ -401,18 +295,18 @@ Handle<ComputePassCommandRecorder_t>
 VulkanResourceManager::createComputePassCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                         const Handle<CommandRecorder_t> &recorderHandle)
 {
-    const VulkanCommandRecorder *recorder = m_commandRecorders.get(recorderHandle);
+    const VulkanCommandRecorder *recorder = pool<CommandRecorder_t>().get(recorderHandle);
     if (!recorder) {
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
     }
-    return m_computePassCommandRecorders.insert(
+    return pool<ComputePassCommandRecorder_t>().insert(
             VulkanComputePassCommandRecorder(recorder->commandBuffer, this, deviceHandle));
 }
 
 void VulkanResourceManager::deleteComputePassCommandRecorder(const Handle<ComputePassCommandRecorder_t> &handle)
 {
-    m_computePassCommandRecorders.remove(handle);
+    pool<ComputePassCommandRecorder_t>().remove(handle);
 }
 
 } // namespace TbGpu

@@ -1,7 +1,8 @@
-#include <TbGpu/vulkan/vulkan_swapchain.h>
+#include "vulkan/vulkan_swapchain.h"
+
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 namespace TbGpu {
 
@@ -62,7 +63,9 @@ AcquireImageResult VulkanSwapchain::getNextImageIndex(uint32_t &imageIndex, cons
         TBGPU_LOG_ERROR("Could not find a valid device");
         return AcquireImageResult::DeviceLost;
     }
-    const VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
+    VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
+    if (signal)
+        signal->waitStage = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;
     const VkResult result = vkAcquireNextImageKHR(device->device, swapchain, UINT64_MAX,
                                                   signal ? signal->semaphore : VK_NULL_HANDLE, VK_NULL_HANDLE,
                                                   &imageIndex);

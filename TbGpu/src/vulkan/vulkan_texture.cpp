@@ -1,7 +1,8 @@
-#include <TbGpu/vulkan/vulkan_texture.h>
+#include "vulkan/vulkan_texture.h"
+
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 namespace TbGpu {
 

@@ -1,15 +1,21 @@
-#include <TbGpu/vulkan/vulkan_timestamp_query_recorder.h>
+#include "vulkan/vulkan_timestamp_query_recorder.h"
+
+#include "vulkan/vulkan_enums.h"
+#include "vulkan/vulkan_resource_manager.h"
 
 #include <TbGpu/utils/logging.h>
-#include <TbGpu/vulkan/vulkan_enums.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
+
+#include <algorithm>
 
 namespace TbGpu {
 
-VulkanTimestampQueryRecorder::VulkanTimestampQueryRecorder(VkCommandBuffer buffer, VulkanResourceManager *manager,
+VulkanTimestampQueryRecorder::VulkanTimestampQueryRecorder(VkCommandBuffer buffer,
+                                                           const Handle<CommandRecorder_t> &recorder,
+                                                           VulkanResourceManager *manager,
                                                            const Handle<Device_t> &device, uint32_t startQuery,
                                                            uint32_t maxQueryCount, float timestampPeriod)
     : commandBuffer(buffer)
+    , commandRecorderHandle(recorder)
     , vulkanResourceManager(manager)
     , deviceHandle(device)
     , startQuery(startQuery)
@@ -25,16 +31,28 @@ VkQueryPool VulkanTimestampQueryRecorder::queryPool() const
     return device ? device->timestampQueryPool : VK_NULL_HANDLE;
 }
 
+uint32_t VulkanTimestampQueryRecorder::passViewCount() const
+{
+    const VulkanCommandRecorder *recorder = vulkanResourceManager->getCommandRecorder(commandRecorderHandle);
+    return recorder ? recorder->passViewCount : 0;
+}
+
 uint32_t VulkanTimestampQueryRecorder::writeTimestamp(PipelineStageFlags stage)
 {
+    const uint32_t passViews = passViewCount();
+    const uint32_t queries = std::max(passViews, 1u);
     uint32_t query = startQuery + usedCount;
-    if (usedCount == maxQueryCount) {
+    if (usedCount + queries > maxQueryCount) {
+        if (passViews != 0) {
+            TBGPU_LOG_WARN("TimestampQueryRecorder query count exceeded inside a render pass, timestamp dropped");
+            return usedCount;
+        }
         TBGPU_LOG_WARN("TimestampQueryRecorder query count exceeded, overwriting last query");
         query = startQuery + maxQueryCount - 1;
         // The query holds a timestamp already: it must be reset before it is written again.
         vkCmdResetQueryPool(commandBuffer, queryPool(), query, 1);
     } else {
-        ++usedCount;
+        usedCount += queries;
     }
     vkCmdWriteTimestamp(commandBuffer,
                         static_cast<VkPipelineStageFlagBits>(pipelineStageFlagsToVkPipelineStageFlagBits(stage)),

@@ -3,13 +3,14 @@
 #include <TbGpu/graphics_api.h>
 #include <TbGpu/instance.h>
 #include <TbGpu/surface.h>
-#include <TbGpu/vulkan/vulkan_resource_manager.h>
 
 #include <vulkan/vulkan.h>
 
 #include <memory>
 
 namespace TbGpu {
+
+class VulkanResourceManager; // the library's own: its records are not part of the public interface
 
 // The Vulkan graphics API: owns the Vulkan resource manager. Objects made by a hosting toolkit (its instance and
 // window surface) are adopted: the library uses them but never destroys them.

@@ -48,6 +48,7 @@ struct VulkanCommandRecorder : public ApiCommandRecorder {
     VulkanResourceManager *vulkanResourceManager{ nullptr };
     Handle<Device_t> deviceHandle;
     bool finished{ false }; // after finish() the command buffer belongs to whoever took its handle
+    uint32_t passViewCount{ 0 }; // views of the render pass being recorded; 0 outside a pass
 
 private:
     VkImage image(const Handle<Texture_t> &texture) const;

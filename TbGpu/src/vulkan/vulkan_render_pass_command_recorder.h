@@ -15,7 +15,7 @@ class VulkanResourceManager;
 struct VulkanRenderPassCommandRecorder : public ApiRenderPassCommandRecorder {
     VulkanRenderPassCommandRecorder() = default;
     VulkanRenderPassCommandRecorder(VkCommandBuffer buffer, VkRect2D renderArea, VulkanResourceManager *manager,
-                                    const Handle<Device_t> &device);
+                                    const Handle<Device_t> &device, const Handle<CommandRecorder_t> &recorder);
 
     void setPipeline(const Handle<GraphicsPipeline_t> &pipeline) override;
     void setVertexBuffer(uint32_t index, const Handle<Buffer_t> &buffer, uint64_t offset) override;
@@ -41,6 +41,7 @@ struct VulkanRenderPassCommandRecorder : public ApiRenderPassCommandRecorder {
     VkRect2D renderArea{};
     VulkanResourceManager *vulkanResourceManager{ nullptr };
     Handle<Device_t> deviceHandle;
+    Handle<CommandRecorder_t> commandRecorderHandle; // told when the pass ends
     Handle<GraphicsPipeline_t> pipeline;
 
 private:

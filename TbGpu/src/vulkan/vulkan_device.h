@@ -1,14 +1,15 @@
 #pragma once
 
+#include "vulkan/framebuffer_cache.h"
+#include "vulkan/memory_allocator.h"
+#include "vulkan/render_pass_cache.h"
+
 #include <TbGpu/api/api_device.h>
-#include <TbGpu/vulkan/memory_allocator.h>
-#include <TbGpu/vulkan/vulkan_framebuffer.h>
 
 #include <vulkan/vulkan.h>
 
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace TbGpu {
@@ -40,8 +41,8 @@ struct VulkanDevice : public ApiDevice {
     // Live sets of each descriptor pool (same order): a pool is full at its set limit even where the driver
     // would hand out more.
     std::vector<uint32_t> descriptorPoolSetCounts;
-    std::unordered_map<uint64_t, Handle<RenderPass_t>> renderPasses;
-    std::unordered_map<FramebufferKey, Handle<Framebuffer_t>> framebuffers;
+    RenderPassCache renderPasses;
+    FramebufferCache framebuffers;
     VkQueryPool timestampQueryPool{ VK_NULL_HANDLE };
     PFN_vkCmdPipelineBarrier2KHR vkCmdPipelineBarrier2KHR{ nullptr }; // null: barriers take the legacy path
     PFN_vkGetSemaphoreFdKHR vkGetSemaphoreFdKHR{ nullptr }; // null unless VK_KHR_external_semaphore_fd is on

@@ -14,11 +14,13 @@ class VulkanResourceManager;
 // query pool, reset into the command buffer when the recorder is made.
 struct VulkanTimestampQueryRecorder : public ApiTimestampQueryRecorder {
     VulkanTimestampQueryRecorder() = default;
-    VulkanTimestampQueryRecorder(VkCommandBuffer buffer, VulkanResourceManager *manager,
-                                 const Handle<Device_t> &device, uint32_t startQuery, uint32_t maxQueryCount,
-                                 float timestampPeriod);
+    VulkanTimestampQueryRecorder(VkCommandBuffer buffer, const Handle<CommandRecorder_t> &recorder,
+                                 VulkanResourceManager *manager, const Handle<Device_t> &device, uint32_t startQuery,
+                                 uint32_t maxQueryCount, float timestampPeriod);
 
-    // Past the reserved count the last query is overwritten (with a warning).
+    // Inside a multiview pass one timestamp takes a query per view. Past the reserved count the last query is
+    // reset and overwritten outside a render pass; inside one, where no query may be reset, the timestamp is
+    // dropped. Both say so with a warning.
     uint32_t writeTimestamp(PipelineStageFlags stage) override;
     // One value per written query; a query not yet available reads 0.
     std::vector<uint64_t> queryResults() override;
@@ -26,6 +28,7 @@ struct VulkanTimestampQueryRecorder : public ApiTimestampQueryRecorder {
     float timestampPeriod() const override { return period; }
 
     VkCommandBuffer commandBuffer{ VK_NULL_HANDLE };
+    Handle<CommandRecorder_t> commandRecorderHandle; // tells whether a render pass is being recorded
     VulkanResourceManager *vulkanResourceManager{ nullptr };
     Handle<Device_t> deviceHandle;
     uint32_t usedCount{ 0 };
@@ -35,6 +38,7 @@ struct VulkanTimestampQueryRecorder : public ApiTimestampQueryRecorder {
 
 private:
     VkQueryPool queryPool() const;
+    uint32_t passViewCount() const;
 };
 
 // A range of queries handed to one recorder.
