@@ -60,4 +60,11 @@ std::string qualifiedFunctionName(const char *prettyFunction)
     return signature.substr(start, open - start);
 }
 
+void logAt(const std::source_location &where, spdlog::level::level_enum level, std::string_view message)
+{
+    const std::string function = qualifiedFunctionName(where.function_name());
+    Logger::logger()->log(spdlog::source_loc{ where.file_name(), static_cast<int>(where.line()), function.c_str() },
+                          level, message);
+}
+
 } // namespace TbGpu

@@ -101,6 +101,24 @@ TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
     }
 }
 
+// A memory barrier without entries still orders its stages: a copy that reads a buffer finishes before a fill
+// overwrites it (a write after read needs no memory dependency, only the execution one).
+TEST_P(BarrierTest, MemoryBarrierWithoutEntriesOrdersItsStages)
+{
+    Buffer source = device.createBuffer({ 256, BufferUsageFlagBits::TransferSrcBit | BufferUsageFlagBits::TransferDstBit,
+                                          MemoryUsage::GpuOnly });
+    Buffer target = device.createBuffer({ 256, BufferUsageFlagBits::TransferDstBit, MemoryUsage::GpuOnly });
+    CommandRecorder recorder = device.createCommandRecorder();
+    recorder.clearBuffer({ source.handle(), 0, 256, 1 });
+    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit, PipelineStageFlagBits::TransferBit,
+                             { { AccessFlagBits::TransferWriteBit, AccessFlagBits::TransferReadBit } } });
+    recorder.copyBuffer({ source.handle(), 0, target.handle(), 0, 256 });
+    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit, PipelineStageFlagBits::TransferBit, {} });
+    recorder.clearBuffer({ source.handle(), 0, 256, 2 });
+    TbGpuTest::submitAndWait(device, recorder.finish());
+    EXPECT_EQ(validation().countWithId("SYNC-HAZARD"), 0u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, BarrierTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool> &info) {
                              return info.param ? "Legacy" : "Synchronization2";

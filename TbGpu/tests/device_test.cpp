@@ -1,6 +1,7 @@
 #include "vulkan/vulkan_enums.h"
 #include "vulkan_test_rig.h"
 
+#include <functional>
 #include <stdexcept>
 
 using namespace TbGpu;
@@ -104,6 +105,32 @@ TEST_F(DeviceTest, DefaultDeviceLogsWhatItChecked)
     EXPECT_TRUE(log.contains(spdlog::level::info, "Supported adapter extensions:"));
     EXPECT_TRUE(log.containsPrefix(spdlog::level::info, "  - VK_KHR_swapchain Version "));
     EXPECT_TRUE(log.contains(spdlog::level::info, "Supports multiview: true"));
+}
+
+// Operations on a handle that names no device say so once, with the operation that was asked as the source.
+TEST_F(DeviceTest, MissingDeviceIsReportedAtTheOperationAsked)
+{
+    const Handle<Device_t> none{ 9, 9 };
+    struct Case {
+        const char *function;
+        std::function<bool()> fails;
+    };
+    const Case cases[] = {
+        { "TbGpu::VulkanResourceManager::createBuffer",
+          [&] { return !manager()->createBuffer(none, { 64, BufferUsageFlagBits::UniformBufferBit }, nullptr).isValid(); } },
+        { "TbGpu::VulkanResourceManager::createFence", [&] { return !manager()->createFence(none, {}).isValid(); } },
+        { "TbGpu::VulkanResourceManager::createGraphicsPipeline",
+          [&] { return !manager()->createGraphicsPipeline(none, {}).isValid(); } },
+    };
+    for (const Case &c : cases) {
+        LogCapture log;
+        EXPECT_TRUE(c.fails()) << c.function;
+        const std::vector<TbGpuTest::LogLine> lines = log.lines();
+        ASSERT_EQ(lines.size(), 1u) << c.function;
+        EXPECT_EQ(lines[0].level, spdlog::level::err);
+        EXPECT_EQ(lines[0].text, "Could not find a valid device");
+        EXPECT_EQ(lines[0].function, c.function);
+    }
 }
 
 TEST_F(DeviceTest, AdaptersAreCachedAndSelectable)

@@ -15,90 +15,83 @@ namespace {
 
 const QueueFlags graphicsAndCompute = QueueFlagBits::GraphicsBit | QueueFlagBits::ComputeBit;
 
+// The default device chosen for a surface among fake adapters, and what the choice logged.
+struct DefaultDeviceChoice {
+    explicit DefaultDeviceChoice(std::vector<FakeAdapterSetup> adapters)
+    {
+        api.manager.adapterSetups = std::move(adapters);
+        instance = Instance(&api, InstanceOptions{});
+        surface = instance.createSurface({});
+        opened = instance.createDefaultDevice(surface);
+    }
+
+    FakeGraphicsApi api;
+    Instance instance;
+    Surface surface;
+    LogCapture log;
+    DefaultDevice opened;
+};
+
 } // namespace
 
 TEST(DefaultDeviceChoiceTest, DiscreteWinsOverIntegratedEvenWhenListedSecond)
 {
-    FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, true, {}, "igpu" },
-                                  { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "dgpu" } };
-    Instance instance(&api, InstanceOptions{});
-    Surface surface = instance.createSurface({});
-    DefaultDevice opened = instance.createDefaultDevice(surface);
-    ASSERT_NE(opened.adapter, nullptr);
-    EXPECT_EQ(opened.adapter->properties().deviceName, "dgpu");
-    EXPECT_TRUE(opened.device.isValid());
-    ASSERT_EQ(opened.device.queues().size(), 1u);
-    EXPECT_TRUE(api.manager.lastDeviceOptions.requestedFeatures.multiView) << "every feature the adapter has";
-    EXPECT_TRUE(api.manager.lastDeviceOptions.extensions.empty());
-    ASSERT_EQ(api.manager.lastQueueRequests.size(), 1u);
-    EXPECT_EQ(api.manager.lastQueueRequests[0].priorities, std::vector<float>{ 1.0f });
+    DefaultDeviceChoice choice({ { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, true, {}, "igpu" },
+                               { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "dgpu" } });
+    ASSERT_NE(choice.opened.adapter, nullptr);
+    EXPECT_EQ(choice.opened.adapter->properties().deviceName, "dgpu");
+    EXPECT_TRUE(choice.opened.device.isValid());
+    ASSERT_EQ(choice.opened.device.queues().size(), 1u);
+    EXPECT_TRUE(choice.api.manager.lastDeviceOptions.requestedFeatures.multiView) << "every feature the adapter has";
+    EXPECT_TRUE(choice.api.manager.lastDeviceOptions.extensions.empty());
+    ASSERT_EQ(choice.api.manager.lastQueueRequests.size(), 1u);
+    EXPECT_EQ(choice.api.manager.lastQueueRequests[0].priorities, std::vector<float>{ 1.0f });
 }
 
 // The best adapter that can present wins: an integrated GPU that cannot reach the surface is passed over for the
 // CPU adapter that can.
 TEST(DefaultDeviceChoiceTest, BestAdapterThatPresentsWinsDownToTheCpu)
 {
-    FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::Cpu, { graphicsAndCompute }, true, {}, "software" },
-                                  { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "igpu" } };
-    Instance instance(&api, InstanceOptions{});
-    Surface surface = instance.createSurface({});
-    LogCapture log;
-    DefaultDevice opened = instance.createDefaultDevice(surface);
-    ASSERT_NE(opened.adapter, nullptr);
-    EXPECT_EQ(opened.adapter->properties().deviceName, "software");
-    EXPECT_TRUE(opened.device.isValid());
-    EXPECT_TRUE(log.contains(spdlog::level::warn,
+    DefaultDeviceChoice choice({ { AdapterDeviceType::Cpu, { graphicsAndCompute }, true, {}, "software" },
+                               { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "igpu" } });
+    ASSERT_NE(choice.opened.adapter, nullptr);
+    EXPECT_EQ(choice.opened.adapter->properties().deviceName, "software");
+    EXPECT_TRUE(choice.opened.device.isValid());
+    EXPECT_TRUE(choice.log.contains(spdlog::level::warn,
                              "Adapter igpu is passed over: its queue family 0 does not meet requirements"));
-    EXPECT_EQ(log.count("Selected adapter queue family 0 does not meet requirements. Aborting."), 0u);
+    EXPECT_EQ(choice.log.count("Selected adapter queue family 0 does not meet requirements. Aborting."), 0u);
 }
 
 TEST(DefaultDeviceChoiceTest, FamilyZeroMustDoGraphicsAndComputeEvenIfAnotherFamilyDoes)
 {
-    FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu,
-                                    { QueueFlagBits::GraphicsBit, graphicsAndCompute }, true, {}, "split" } };
-    Instance instance(&api, InstanceOptions{});
-    Surface surface = instance.createSurface({});
-    LogCapture log;
-    DefaultDevice opened = instance.createDefaultDevice(surface);
-    EXPECT_EQ(opened.adapter, nullptr);
-    EXPECT_FALSE(opened.device.isValid());
-    EXPECT_TRUE(log.contains(spdlog::level::info, "Queue family 0 graphics and compute support: false"));
-    EXPECT_TRUE(log.contains(spdlog::level::critical,
+    DefaultDeviceChoice choice({ { AdapterDeviceType::DiscreteGpu,
+                                 { QueueFlagBits::GraphicsBit, graphicsAndCompute }, true, {}, "split" } });
+    EXPECT_EQ(choice.opened.adapter, nullptr);
+    EXPECT_FALSE(choice.opened.device.isValid());
+    EXPECT_TRUE(choice.log.contains(spdlog::level::info, "Queue family 0 graphics and compute support: false"));
+    EXPECT_TRUE(choice.log.contains(spdlog::level::critical,
                              "Selected adapter queue family 0 does not meet requirements. Aborting."));
-    EXPECT_TRUE(api.manager.devices.size() == 0) << "no device was made";
+    EXPECT_TRUE(choice.api.manager.devices.size() == 0) << "no device was made";
 }
 
 TEST(DefaultDeviceChoiceTest, NoAdapterThatPresentsMeansACriticalErrorAndNoDevice)
 {
-    FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" },
-                                  { AdapterDeviceType::Cpu, { graphicsAndCompute }, false, {}, "software" } };
-    Instance instance(&api, InstanceOptions{});
-    Surface surface = instance.createSurface({});
-    LogCapture log;
-    DefaultDevice opened = instance.createDefaultDevice(surface);
-    EXPECT_EQ(opened.adapter, nullptr);
-    EXPECT_FALSE(opened.device.isValid());
-    EXPECT_EQ(log.count("Queue family 0 supports presentation: false"), 2u) << "both adapters were asked";
-    EXPECT_TRUE(log.contains(spdlog::level::critical,
+    DefaultDeviceChoice choice({ { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" },
+                               { AdapterDeviceType::Cpu, { graphicsAndCompute }, false, {}, "software" } });
+    EXPECT_EQ(choice.opened.adapter, nullptr);
+    EXPECT_FALSE(choice.opened.device.isValid());
+    EXPECT_EQ(choice.log.count("Queue family 0 supports presentation: false"), 2u) << "both adapters were asked";
+    EXPECT_TRUE(choice.log.contains(spdlog::level::critical,
                              "Selected adapter queue family 0 does not meet requirements. Aborting."));
-    EXPECT_EQ(api.manager.devices.size(), 0u) << "no device was made";
+    EXPECT_EQ(choice.api.manager.devices.size(), 0u) << "no device was made";
 }
 
 TEST(DefaultDeviceChoiceTest, PresentModesAreListedByName)
 {
-    FakeGraphicsApi api;
-    api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true,
-                                    { PresentMode::Mailbox, PresentMode::FifoRelaxed, static_cast<PresentMode>(7) },
-                                    "gpu" } };
-    Instance instance(&api, InstanceOptions{});
-    Surface surface = instance.createSurface({});
-    LogCapture log;
-    instance.createDefaultDevice(surface);
-    const auto lines = log.lines();
+    DefaultDeviceChoice choice({ { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true,
+                                 { PresentMode::Mailbox, PresentMode::FifoRelaxed, static_cast<PresentMode>(7) },
+                                 "gpu" } });
+    const auto lines = choice.log.lines();
     const auto header = std::find_if(lines.begin(), lines.end(), [](const TbGpuTest::LogLine &line) {
         return line.text == "Supported swapchain present modes:";
     });

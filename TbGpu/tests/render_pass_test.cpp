@@ -95,7 +95,6 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
     GraphicsPipeline pipeline = device.createGraphicsPipeline(pipelineOptions);
     ASSERT_TRUE(pipeline.isValid());
 
-    Buffer readback = TbGpuTest::readbackBuffer(device, size * size * 4 * 2);
     CommandRecorder recorder = device.createCommandRecorder();
     RenderPassCommandRecorderOptions pass;
     ColorAttachment colour;
@@ -115,15 +114,7 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
     renderPass.end();
 
     // The pass's outgoing dependency orders the resolve and the final layout transition before the copy.
-    BufferTextureCopyRegion region;
-    region.textureSubResource = { TextureAspectFlagBits::ColorBit, 0, 0, 2 };
-    region.textureExtent = { size, size, 1 };
-    recorder.copyTextureToBuffer({ resolved.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
-    TbGpuTest::transferToHostBarrier(recorder, readback);
-    CommandBuffer commands = recorder.finish();
-    TbGpuTest::submitAndWait(device, commands);
-
-    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, size * size * 4 * 2);
+    const std::vector<uint8_t> bytes = TbGpuTest::finishAndReadTexture(device, recorder, resolved, size, size, 2);
     auto pixel = [&](uint32_t layer, uint32_t x, uint32_t y) {
         Pixel p;
         std::memcpy(&p, &bytes[((layer * size + y) * size + x) * 4], 4);
@@ -261,7 +252,6 @@ TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
     GraphicsPipeline pipeline = device.createGraphicsPipeline(pipelineOptions);
     ASSERT_TRUE(bindGroup.isValid() && pipeline.isValid());
 
-    Buffer readback = TbGpuTest::readbackBuffer(device, size * size * 4);
     CommandRecorder recorder = device.createCommandRecorder();
     ColorAttachment drawn;
     drawn.view = sourceView.handle();
@@ -277,13 +267,7 @@ TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
     pass.setBindGroup(0, bindGroup.handle());
     pass.draw(DrawCommand{ 3 });
     pass.end();
-    BufferTextureCopyRegion region;
-    region.textureExtent = { size, size, 1 };
-    recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
-    TbGpuTest::transferToHostBarrier(recorder, readback);
-    TbGpuTest::submitAndWait(device, recorder.finish());
-
-    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, size * size * 4);
+    const std::vector<uint8_t> bytes = TbGpuTest::finishAndReadTexture(device, recorder, target, size, size);
     for (uint32_t texel = 0; texel < size * size; ++texel) {
         const uint8_t *p = &bytes[texel * 4];
         ASSERT_EQ((std::array<int, 4>{ p[0], p[1], p[2], p[3] }), (std::array<int, 4>{ 0, 255, 255, 255 })) << texel;
@@ -429,7 +413,6 @@ TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
     GraphicsPipeline pipeline = device.createGraphicsPipeline(options);
     ASSERT_TRUE(pipeline.isValid());
 
-    Buffer readback = TbGpuTest::readbackBuffer(device, side * side * 4);
     CommandRecorder recorder = device.createCommandRecorder();
     ColorAttachment colour;
     colour.view = targetView.handle();
@@ -452,13 +435,7 @@ TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
     pass.pushConstant(tintRange, green);
     pass.drawIndexedIndirect(std::vector<DrawIndirectCommand>{ { indirectBuffer.handle(), 16, 1, 20 } });
     pass.end();
-    BufferTextureCopyRegion region;
-    region.textureExtent = { side, side, 1 };
-    recorder.copyTextureToBuffer({ target.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
-    TbGpuTest::transferToHostBarrier(recorder, readback);
-    TbGpuTest::submitAndWait(device, recorder.finish());
-
-    const std::vector<uint8_t> bytes = TbGpuTest::bufferBytes(readback, side * side * 4);
+    const std::vector<uint8_t> bytes = TbGpuTest::finishAndReadTexture(device, recorder, target, side, side);
     struct Probe {
         uint32_t x, y;
         Pixel expected;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <type_traits>
 
 namespace TbGpu {
 
@@ -119,94 +120,118 @@ std::vector<uint32_t> MemoryAllocator::rankMemoryTypes(const VkPhysicalDeviceMem
     return types;
 }
 
-VkResult MemoryAllocator::createBuffer(const VkBufferCreateInfo &bufferInfo,
-                                       const MemoryAllocationCreateInfo &allocationInfo, VkBuffer *buffer,
-                                       MemoryAllocation **allocation)
+namespace {
+
+// The Vulkan calls that differ between buffers and images when they are made with memory of their own kind.
+template<typename Kind>
+VkResult createHandle(VkDevice device, const typename Kind::CreateInfo &info, typename Kind::Handle *handle)
 {
-    *buffer = VK_NULL_HANDLE;
+    if constexpr (std::is_same_v<Kind, AllocatedBuffer>)
+        return vkCreateBuffer(device, &info, nullptr, handle);
+    else
+        return vkCreateImage(device, &info, nullptr, handle);
+}
+
+template<typename Kind>
+void destroyHandle(VkDevice device, typename Kind::Handle handle)
+{
+    if constexpr (std::is_same_v<Kind, AllocatedBuffer>)
+        vkDestroyBuffer(device, handle, nullptr);
+    else
+        vkDestroyImage(device, handle, nullptr);
+}
+
+// Reads the requirements and names the resource in the dedicated allocation info.
+template<typename Kind>
+void memoryRequirements(VkDevice device, typename Kind::Handle handle, VkMemoryRequirements2 &requirements,
+                        VkMemoryDedicatedAllocateInfo &dedicated)
+{
+    if constexpr (std::is_same_v<Kind, AllocatedBuffer>) {
+        VkBufferMemoryRequirementsInfo2 info{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_REQUIREMENTS_INFO_2 };
+        info.buffer = dedicated.buffer = handle;
+        vkGetBufferMemoryRequirements2(device, &info, &requirements);
+    } else {
+        VkImageMemoryRequirementsInfo2 info{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_REQUIREMENTS_INFO_2 };
+        info.image = dedicated.image = handle;
+        vkGetImageMemoryRequirements2(device, &info, &requirements);
+    }
+}
+
+template<typename Kind>
+VkResult bindMemory(VkDevice device, typename Kind::Handle handle, const MemoryAllocationInfo &memory)
+{
+    if constexpr (std::is_same_v<Kind, AllocatedBuffer>)
+        return vkBindBufferMemory(device, handle, memory.deviceMemory, memory.offset);
+    else
+        return vkBindImageMemory(device, handle, memory.deviceMemory, memory.offset);
+}
+
+} // namespace
+
+template<typename Kind>
+VkResult MemoryAllocator::createBound(const typename Kind::CreateInfo &createInfo,
+                                      const MemoryAllocationCreateInfo &allocationInfo, typename Kind::Handle *handle,
+                                      MemoryAllocation **allocation)
+{
+    *handle = VK_NULL_HANDLE;
     *allocation = nullptr;
-    VkResult result = vkCreateBuffer(m_device, &bufferInfo, nullptr, buffer);
+    VkResult result = createHandle<Kind>(m_device, createInfo, handle);
     if (result != VK_SUCCESS)
         return result;
 
-    VkBufferMemoryRequirementsInfo2 requirementsInfo{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_REQUIREMENTS_INFO_2 };
-    requirementsInfo.buffer = *buffer;
     VkMemoryDedicatedRequirements dedicatedRequirements{ VK_STRUCTURE_TYPE_MEMORY_DEDICATED_REQUIREMENTS };
     VkMemoryRequirements2 requirements{ VK_STRUCTURE_TYPE_MEMORY_REQUIREMENTS_2 };
     requirements.pNext = &dedicatedRequirements;
-    vkGetBufferMemoryRequirements2(m_device, &requirementsInfo, &requirements);
-
     VkMemoryDedicatedAllocateInfo dedicatedInfo{ VK_STRUCTURE_TYPE_MEMORY_DEDICATED_ALLOCATE_INFO };
-    dedicatedInfo.buffer = *buffer;
+    memoryRequirements<Kind>(m_device, *handle, requirements, dedicatedInfo);
     const bool wantsDedicated = dedicatedRequirements.prefersDedicatedAllocation == VK_TRUE ||
             dedicatedRequirements.requiresDedicatedAllocation == VK_TRUE;
     result = allocate(requirements.memoryRequirements, wantsDedicated, &dedicatedInfo, allocationInfo, allocation);
     if (result == VK_SUCCESS) {
-        const MemoryAllocationInfo info = this->allocationInfo(*allocation);
-        result = vkBindBufferMemory(m_device, *buffer, info.deviceMemory, info.offset);
+        result = bindMemory<Kind>(m_device, *handle, this->allocationInfo(*allocation));
         if (result != VK_SUCCESS) {
             free(*allocation);
             *allocation = nullptr;
         }
     }
     if (result != VK_SUCCESS) {
-        vkDestroyBuffer(m_device, *buffer, nullptr);
-        *buffer = VK_NULL_HANDLE;
+        destroyHandle<Kind>(m_device, *handle);
+        *handle = VK_NULL_HANDLE;
     }
     return result;
 }
 
-void MemoryAllocator::destroyBuffer(VkBuffer buffer, MemoryAllocation *allocation)
+template<typename Kind>
+void MemoryAllocator::destroyBound(typename Kind::Handle handle, MemoryAllocation *allocation)
 {
-    if (buffer != VK_NULL_HANDLE)
-        vkDestroyBuffer(m_device, buffer, nullptr);
+    if (handle != VK_NULL_HANDLE)
+        destroyHandle<Kind>(m_device, handle);
     if (allocation)
         free(allocation);
+}
+
+VkResult MemoryAllocator::createBuffer(const VkBufferCreateInfo &bufferInfo,
+                                       const MemoryAllocationCreateInfo &allocationInfo, VkBuffer *buffer,
+                                       MemoryAllocation **allocation)
+{
+    return createBound<AllocatedBuffer>(bufferInfo, allocationInfo, buffer, allocation);
 }
 
 VkResult MemoryAllocator::createImage(const VkImageCreateInfo &imageInfo,
                                       const MemoryAllocationCreateInfo &allocationInfo, VkImage *image,
                                       MemoryAllocation **allocation)
 {
-    *image = VK_NULL_HANDLE;
-    *allocation = nullptr;
-    VkResult result = vkCreateImage(m_device, &imageInfo, nullptr, image);
-    if (result != VK_SUCCESS)
-        return result;
+    return createBound<AllocatedImage>(imageInfo, allocationInfo, image, allocation);
+}
 
-    VkImageMemoryRequirementsInfo2 requirementsInfo{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_REQUIREMENTS_INFO_2 };
-    requirementsInfo.image = *image;
-    VkMemoryDedicatedRequirements dedicatedRequirements{ VK_STRUCTURE_TYPE_MEMORY_DEDICATED_REQUIREMENTS };
-    VkMemoryRequirements2 requirements{ VK_STRUCTURE_TYPE_MEMORY_REQUIREMENTS_2 };
-    requirements.pNext = &dedicatedRequirements;
-    vkGetImageMemoryRequirements2(m_device, &requirementsInfo, &requirements);
-
-    VkMemoryDedicatedAllocateInfo dedicatedInfo{ VK_STRUCTURE_TYPE_MEMORY_DEDICATED_ALLOCATE_INFO };
-    dedicatedInfo.image = *image;
-    const bool wantsDedicated = dedicatedRequirements.prefersDedicatedAllocation == VK_TRUE ||
-            dedicatedRequirements.requiresDedicatedAllocation == VK_TRUE;
-    result = allocate(requirements.memoryRequirements, wantsDedicated, &dedicatedInfo, allocationInfo, allocation);
-    if (result == VK_SUCCESS) {
-        const MemoryAllocationInfo info = this->allocationInfo(*allocation);
-        result = vkBindImageMemory(m_device, *image, info.deviceMemory, info.offset);
-        if (result != VK_SUCCESS) {
-            free(*allocation);
-            *allocation = nullptr;
-        }
-    }
-    if (result != VK_SUCCESS) {
-        vkDestroyImage(m_device, *image, nullptr);
-        *image = VK_NULL_HANDLE;
-    }
-    return result;
+void MemoryAllocator::destroyBuffer(VkBuffer buffer, MemoryAllocation *allocation)
+{
+    destroyBound<AllocatedBuffer>(buffer, allocation);
 }
 
 void MemoryAllocator::destroyImage(VkImage image, MemoryAllocation *allocation)
 {
-    if (image != VK_NULL_HANDLE)
-        vkDestroyImage(m_device, image, nullptr);
-    if (allocation)
-        free(allocation);
+    destroyBound<AllocatedImage>(image, allocation);
 }
 
 VkResult MemoryAllocator::allocate(const VkMemoryRequirements &requirements, bool dedicated,

@@ -55,6 +55,16 @@ struct MemoryAllocatorStatistics {
     uint64_t dedicatedBlockCount{ 0 }; // blocks that hold exactly one resource
 };
 
+// The two kinds of resources the allocator binds memory to.
+struct AllocatedBuffer {
+    using Handle = VkBuffer;
+    using CreateInfo = VkBufferCreateInfo;
+};
+struct AllocatedImage {
+    using Handle = VkImage;
+    using CreateInfo = VkImageCreateInfo;
+};
+
 // The device's memory allocator. Small resources are sub-allocated from shared blocks per memory type (first fit,
 // neighbouring free ranges merged on release); large resources, those the driver wants alone and exported ones get
 // dedicated memory. The memory type is chosen from the usage and the resource's requirements. Offsets and sizes
@@ -119,6 +129,13 @@ public:
 
 private:
     explicit MemoryAllocator(const CreateInfo &info);
+
+    // A buffer or image with memory bound to it; on failure nothing is left behind.
+    template<typename Kind>
+    VkResult createBound(const typename Kind::CreateInfo &createInfo, const MemoryAllocationCreateInfo &allocationInfo,
+                         typename Kind::Handle *handle, MemoryAllocation **allocation);
+    template<typename Kind>
+    void destroyBound(typename Kind::Handle handle, MemoryAllocation *allocation);
 
     VkResult allocate(const VkMemoryRequirements &requirements, bool dedicated,
                       const VkMemoryDedicatedAllocateInfo *dedicatedInfo,

@@ -4,6 +4,7 @@
 #include "vulkan/vulkan_resource_manager.h"
 
 #include <cstring>
+#include <span>
 #include <vector>
 
 namespace TbGpu {
@@ -185,100 +186,125 @@ void VulkanCommandRecorder::executeSecondaryCommandBuffer(const Handle<CommandBu
 
 // ---- Barriers -------------------------------------------------------------------------------------------------
 
-void VulkanCommandRecorder::memoryBarrier(const MemoryBarrierOptions &options)
+namespace {
+
+VkAccessFlags narrowAccess(VkAccessFlags2 mask)
+{
+    return accessFlagsToVkAccessFlagBits(AccessFlags::fromInt(mask));
+}
+
+VkPipelineStageFlags narrowStages(VkPipelineStageFlags2 mask)
+{
+    return pipelineStageFlagsToVkPipelineStageFlagBits(PipelineStageFlags::fromInt(mask));
+}
+
+// The same dependency as one legacy vkCmdPipelineBarrier: the stages of all its barriers together, and every
+// access mask and stage set narrowed to the 32 bits legacy barriers have.
+void recordLegacyBarrier(VkCommandBuffer commandBuffer, const VkDependencyInfo &dependency)
+{
+    VkPipelineStageFlags2 srcStages = 0;
+    VkPipelineStageFlags2 dstStages = 0;
+    auto addStages = [&](const auto &barrier) {
+        srcStages |= barrier.srcStageMask;
+        dstStages |= barrier.dstStageMask;
+    };
+    std::vector<VkMemoryBarrier> memory;
+    for (const VkMemoryBarrier2 &barrier : std::span(dependency.pMemoryBarriers, dependency.memoryBarrierCount)) {
+        addStages(barrier);
+        memory.push_back({ VK_STRUCTURE_TYPE_MEMORY_BARRIER, nullptr, narrowAccess(barrier.srcAccessMask),
+                           narrowAccess(barrier.dstAccessMask) });
+    }
+    std::vector<VkBufferMemoryBarrier> buffers;
+    for (const VkBufferMemoryBarrier2 &barrier :
+         std::span(dependency.pBufferMemoryBarriers, dependency.bufferMemoryBarrierCount)) {
+        addStages(barrier);
+        buffers.push_back({ VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER, nullptr, narrowAccess(barrier.srcAccessMask),
+                            narrowAccess(barrier.dstAccessMask), barrier.srcQueueFamilyIndex,
+                            barrier.dstQueueFamilyIndex, barrier.buffer, barrier.offset, barrier.size });
+    }
+    std::vector<VkImageMemoryBarrier> images;
+    for (const VkImageMemoryBarrier2 &barrier :
+         std::span(dependency.pImageMemoryBarriers, dependency.imageMemoryBarrierCount)) {
+        addStages(barrier);
+        images.push_back({ VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER, nullptr, narrowAccess(barrier.srcAccessMask),
+                           narrowAccess(barrier.dstAccessMask), barrier.oldLayout, barrier.newLayout,
+                           barrier.srcQueueFamilyIndex, barrier.dstQueueFamilyIndex, barrier.image,
+                           barrier.subresourceRange });
+    }
+    vkCmdPipelineBarrier(commandBuffer, narrowStages(srcStages), narrowStages(dstStages), dependency.dependencyFlags,
+                         static_cast<uint32_t>(memory.size()), memory.data(), static_cast<uint32_t>(buffers.size()),
+                         buffers.data(), static_cast<uint32_t>(images.size()), images.data());
+}
+
+// The stages, accesses and queue families of a buffer or image barrier.
+template<typename Barrier, typename Options>
+Barrier resourceBarrier(VkStructureType type, const Options &options)
+{
+    Barrier barrier{ type };
+    barrier.srcStageMask = options.srcStages.toInt();
+    barrier.srcAccessMask = options.srcMask.toInt();
+    barrier.dstStageMask = options.dstStages.toInt();
+    barrier.dstAccessMask = options.dstMask.toInt();
+    barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
+    barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+    return barrier;
+}
+
+} // namespace
+
+void VulkanCommandRecorder::pipelineBarrier(const VkDependencyInfo &dependency)
 {
     const VulkanDevice *vulkanDevice = device();
-    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
-        std::vector<VkMemoryBarrier2> barriers;
-        for (const MemoryBarrier &entry : options.memoryBarriers) {
-            VkMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_MEMORY_BARRIER_2 };
-            barrier.srcStageMask = options.srcStages.toInt();
-            barrier.srcAccessMask = entry.srcMask.toInt();
-            barrier.dstStageMask = options.dstStages.toInt();
-            barrier.dstAccessMask = entry.dstMask.toInt();
-            barriers.push_back(barrier);
-        }
-        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
-        dependency.memoryBarrierCount = static_cast<uint32_t>(barriers.size());
-        dependency.pMemoryBarriers = barriers.data();
+    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR)
         vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
-        return;
+    else
+        recordLegacyBarrier(commandBuffer, dependency);
+}
+
+void VulkanCommandRecorder::memoryBarrier(const MemoryBarrierOptions &options)
+{
+    std::vector<VkMemoryBarrier2> barriers;
+    for (const MemoryBarrier &entry : options.memoryBarriers) {
+        VkMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_MEMORY_BARRIER_2 };
+        barrier.srcStageMask = options.srcStages.toInt();
+        barrier.srcAccessMask = entry.srcMask.toInt();
+        barrier.dstStageMask = options.dstStages.toInt();
+        barrier.dstAccessMask = entry.dstMask.toInt();
+        barriers.push_back(barrier);
     }
-    std::vector<VkMemoryBarrier> barriers;
-    for (const MemoryBarrier &entry : options.memoryBarriers)
-        barriers.push_back({ VK_STRUCTURE_TYPE_MEMORY_BARRIER, nullptr, accessFlagsToVkAccessFlagBits(entry.srcMask),
-                             accessFlagsToVkAccessFlagBits(entry.dstMask) });
-    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
-                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0,
-                         static_cast<uint32_t>(barriers.size()), barriers.data(), 0, nullptr, 0, nullptr);
+    // Without entries the barrier still orders the stages: one barrier without accesses carries them.
+    if (barriers.empty())
+        barriers.push_back({ VK_STRUCTURE_TYPE_MEMORY_BARRIER_2, nullptr, options.srcStages.toInt(), 0,
+                             options.dstStages.toInt(), 0 });
+    VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+    dependency.memoryBarrierCount = static_cast<uint32_t>(barriers.size());
+    dependency.pMemoryBarriers = barriers.data();
+    pipelineBarrier(dependency);
 }
 
 void VulkanCommandRecorder::bufferMemoryBarrier(const BufferMemoryBarrierOptions &options)
 {
-    const VulkanDevice *vulkanDevice = device();
-    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
-        VkBufferMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER_2 };
-        barrier.srcStageMask = options.srcStages.toInt();
-        barrier.srcAccessMask = options.srcMask.toInt();
-        barrier.dstStageMask = options.dstStages.toInt();
-        barrier.dstAccessMask = options.dstMask.toInt();
-        barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
-        barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
-        barrier.buffer = buffer(options.buffer);
-        barrier.offset = options.offset;
-        barrier.size = options.size;
-        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
-        dependency.bufferMemoryBarrierCount = 1;
-        dependency.pBufferMemoryBarriers = &barrier;
-        vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
-        return;
-    }
-    VkBufferMemoryBarrier barrier{ VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER };
-    barrier.srcAccessMask = accessFlagsToVkAccessFlagBits(options.srcMask);
-    barrier.dstAccessMask = accessFlagsToVkAccessFlagBits(options.dstMask);
-    barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
-    barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
+    auto barrier = resourceBarrier<VkBufferMemoryBarrier2>(VK_STRUCTURE_TYPE_BUFFER_MEMORY_BARRIER_2, options);
     barrier.buffer = buffer(options.buffer);
     barrier.offset = options.offset;
     barrier.size = options.size;
-    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
-                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0, 0, nullptr, 1, &barrier, 0,
-                         nullptr);
+    VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+    dependency.bufferMemoryBarrierCount = 1;
+    dependency.pBufferMemoryBarriers = &barrier;
+    pipelineBarrier(dependency);
 }
 
 void VulkanCommandRecorder::textureMemoryBarrier(const TextureMemoryBarrierOptions &options)
 {
-    const VulkanDevice *vulkanDevice = device();
-    if (vulkanDevice && vulkanDevice->vkCmdPipelineBarrier2KHR) {
-        VkImageMemoryBarrier2 barrier{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER_2 };
-        barrier.srcStageMask = options.srcStages.toInt();
-        barrier.srcAccessMask = options.srcMask.toInt();
-        barrier.dstStageMask = options.dstStages.toInt();
-        barrier.dstAccessMask = options.dstMask.toInt();
-        barrier.oldLayout = textureLayoutToVkImageLayout(options.oldLayout);
-        barrier.newLayout = textureLayoutToVkImageLayout(options.newLayout);
-        barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
-        barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
-        barrier.image = image(options.texture);
-        barrier.subresourceRange = subresourceRange(options.range);
-        VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
-        dependency.imageMemoryBarrierCount = 1;
-        dependency.pImageMemoryBarriers = &barrier;
-        vulkanDevice->vkCmdPipelineBarrier2KHR(commandBuffer, &dependency);
-        return;
-    }
-    VkImageMemoryBarrier barrier{ VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER };
-    barrier.srcAccessMask = accessFlagsToVkAccessFlagBits(options.srcMask);
-    barrier.dstAccessMask = accessFlagsToVkAccessFlagBits(options.dstMask);
+    auto barrier = resourceBarrier<VkImageMemoryBarrier2>(VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER_2, options);
     barrier.oldLayout = textureLayoutToVkImageLayout(options.oldLayout);
     barrier.newLayout = textureLayoutToVkImageLayout(options.newLayout);
-    barrier.srcQueueFamilyIndex = options.srcQueueTypeIndex;
-    barrier.dstQueueFamilyIndex = options.dstQueueTypeIndex;
     barrier.image = image(options.texture);
     barrier.subresourceRange = subresourceRange(options.range);
-    vkCmdPipelineBarrier(commandBuffer, pipelineStageFlagsToVkPipelineStageFlagBits(options.srcStages),
-                         pipelineStageFlagsToVkPipelineStageFlagBits(options.dstStages), 0, 0, nullptr, 0, nullptr, 1,
-                         &barrier);
+    VkDependencyInfo dependency{ VK_STRUCTURE_TYPE_DEPENDENCY_INFO };
+    dependency.imageMemoryBarrierCount = 1;
+    dependency.pImageMemoryBarriers = &barrier;
+    pipelineBarrier(dependency);
 }
 
 } // namespace TbGpu

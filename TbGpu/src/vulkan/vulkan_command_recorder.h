@@ -51,6 +51,8 @@ struct VulkanCommandRecorder : public ApiCommandRecorder {
     uint32_t passViewCount{ 0 }; // views of the render pass being recorded; 0 outside a pass
 
 private:
+    // Through vkCmdPipelineBarrier2KHR where the device has it, else converted to one legacy barrier.
+    void pipelineBarrier(const VkDependencyInfo &dependency);
     VkImage image(const Handle<Texture_t> &texture) const;
     VkBuffer buffer(const Handle<Buffer_t> &buffer) const;
     VulkanDevice *device() const;

@@ -201,6 +201,14 @@ Handle<Device_t> VulkanResourceManager::createDevice(const Handle<Adapter_t> &ad
     return m_devices.insert(std::move(record));
 }
 
+VulkanDevice *VulkanResourceManager::findDevice(const Handle<Device_t> &handle, const std::source_location &caller)
+{
+    VulkanDevice *device = m_devices.get(handle);
+    if (!device)
+        logAt(caller, spdlog::level::err, "Could not find a valid device");
+    return device;
+}
+
 void VulkanResourceManager::deleteDevice(const Handle<Device_t> &handle)
 {
     VulkanDevice *device = m_devices.get(handle);
@@ -262,11 +270,9 @@ void VulkanResourceManager::deleteSurface(const Handle<Surface_t> &handle)
 Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &deviceHandle,
                                                      const BufferOptions &options, const void *initialData)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     if (!device->allocator) {
         TBGPU_LOG_ERROR("Error when creating buffer: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
         return {};
@@ -353,11 +359,9 @@ void VulkanResourceManager::deleteBuffer(const Handle<Buffer_t> &handle)
 Handle<Texture_t> VulkanResourceManager::createTexture(const Handle<Device_t> &deviceHandle,
                                                        const TextureOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     if (!device->allocator) {
         TBGPU_LOG_ERROR("Error when creating image: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
         return {};
@@ -426,11 +430,9 @@ Handle<TextureView_t> VulkanResourceManager::createTextureView(const Handle<Devi
                                                                const Handle<Texture_t> &textureHandle,
                                                                const TextureViewOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VulkanTexture *texture = pool<Texture_t>().get(textureHandle);
     if (!texture) {
         TBGPU_LOG_ERROR("Could not find a valid texture");
@@ -479,11 +481,9 @@ void VulkanResourceManager::deleteTextureView(const Handle<TextureView_t> &handl
 Handle<Sampler_t> VulkanResourceManager::createSampler(const Handle<Device_t> &deviceHandle,
                                                        const SamplerOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     const VkSamplerCreateInfo createInfo = samplerCreateInfo(options);
     VkSampler sampler = VK_NULL_HANDLE;
     const VkResult result = vkCreateSampler(device->device, &createInfo, nullptr, &sampler);

@@ -30,6 +30,7 @@
 #include <TbGpu/resource_manager.h>
 
 #include <optional>
+#include <source_location>
 #include <tuple>
 #include <type_traits>
 #include <variant>
@@ -109,6 +110,10 @@ public:
                                   std::vector<QueueRequest> &queueRequests) override;
     void deleteDevice(const Handle<Device_t> &handle) override;
     VulkanDevice *getDevice(const Handle<Device_t> &handle) override { return m_devices.get(handle); }
+    // The device a handle names; when it names none, "Could not find a valid device" is logged as an error at the
+    // caller's place.
+    VulkanDevice *findDevice(const Handle<Device_t> &handle,
+                             const std::source_location &caller = std::source_location::current());
 
     Handle<Queue_t> insertQueue(const VulkanQueue &queue) { return m_queues.insert(queue); }
     void removeQueue(const Handle<Queue_t> &handle) override { m_queues.remove(handle); }

@@ -26,11 +26,9 @@ constexpr VkDescriptorPoolSize descriptorPoolSizes[] = {
 Handle<ShaderModule_t> VulkanResourceManager::createShaderModule(const Handle<Device_t> &deviceHandle,
                                                                  const std::vector<uint32_t> &code)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VkShaderModuleCreateInfo createInfo{ VK_STRUCTURE_TYPE_SHADER_MODULE_CREATE_INFO };
     createInfo.codeSize = code.size() * sizeof(uint32_t);
     createInfo.pCode = code.data();
@@ -64,11 +62,9 @@ void VulkanResourceManager::deleteShaderModule(const Handle<ShaderModule_t> &han
 Handle<BindGroupLayout_t> VulkanResourceManager::createBindGroupLayout(const Handle<Device_t> &deviceHandle,
                                                                        const BindGroupLayoutOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     std::vector<VkDescriptorSetLayoutBinding> bindings;
     bindings.reserve(options.bindings.size());
     for (const ResourceBindingLayout &binding : options.bindings)
@@ -104,11 +100,9 @@ void VulkanResourceManager::deleteBindGroupLayout(const Handle<BindGroupLayout_t
 Handle<PipelineLayout_t> VulkanResourceManager::createPipelineLayout(const Handle<Device_t> &deviceHandle,
                                                                      const PipelineLayoutOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     std::vector<VkDescriptorSetLayout> setLayouts;
     for (const Handle<BindGroupLayout_t> &layoutHandle : options.bindGroupLayouts) {
         VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(layoutHandle);
@@ -173,11 +167,9 @@ VkDescriptorPool VulkanResourceManager::createDescriptorPool(VkDevice device)
 Handle<BindGroup_t> VulkanResourceManager::createBindGroup(const Handle<Device_t> &deviceHandle,
                                                            const BindGroupOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VulkanBindGroupLayout *layout = pool<BindGroupLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Error when allocating descriptor set: {}", static_cast<int>(VK_ERROR_INITIALIZATION_FAILED));
@@ -240,11 +232,9 @@ void VulkanResourceManager::deleteBindGroup(const Handle<BindGroup_t> &handle)
 Handle<RenderPass_t> VulkanResourceManager::createRenderPass(const Handle<Device_t> &deviceHandle,
                                                              const RenderPassKey &key)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VkRenderPass renderPass = VK_NULL_HANDLE;
     const VkResult result = createVkRenderPass(device->device, key, &renderPass);
     if (result != VK_SUCCESS) {
@@ -279,11 +269,9 @@ bool VulkanResourceManager::resolveShaderStages(const std::vector<ShaderStage> &
 Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const Handle<Device_t> &deviceHandle,
                                                                          const GraphicsPipelineOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     std::vector<VkPipelineShaderStageCreateInfo> stages;
     if (!resolveShaderStages(options.shaderStages, stages))
         return {}; // an unknown shader module is refused without a word
@@ -363,11 +351,9 @@ void VulkanResourceManager::deleteGraphicsPipeline(const Handle<GraphicsPipeline
 Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Handle<Device_t> &deviceHandle,
                                                                        const ComputePipelineOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VulkanPipelineLayout *layout = pool<PipelineLayout_t>().get(options.layout);
     if (!layout) {
         TBGPU_LOG_ERROR("Invalid pipeline layout requested");

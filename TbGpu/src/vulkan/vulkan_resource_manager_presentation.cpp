@@ -14,11 +14,9 @@ namespace TbGpu {
 Handle<Swapchain_t> VulkanResourceManager::createSwapchain(const Handle<Device_t> &deviceHandle,
                                                            const SwapchainOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     // A minimised window reports a zero extent. Vulkan forbids such a swapchain, and drivers crash on it.
     if (options.imageExtent.width == 0 || options.imageExtent.height == 0 || options.imageLayers == 0) {
         TBGPU_LOG_ERROR("Error when creating swapchain: extent and array layers must be greater than 0");
@@ -84,11 +82,9 @@ void VulkanResourceManager::deleteSwapchain(const Handle<Swapchain_t> &handle)
 
 Handle<Fence_t> VulkanResourceManager::createFence(const Handle<Device_t> &deviceHandle, const FenceOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VkFenceCreateInfo createInfo{ VK_STRUCTURE_TYPE_FENCE_CREATE_INFO };
     createInfo.flags = options.createSignalled ? VK_FENCE_CREATE_SIGNALED_BIT : 0;
     VkFence fence = VK_NULL_HANDLE;
@@ -115,11 +111,9 @@ void VulkanResourceManager::deleteFence(const Handle<Fence_t> &handle)
 Handle<GpuSemaphore_t> VulkanResourceManager::createGpuSemaphore(const Handle<Device_t> &deviceHandle,
                                                                  const GpuSemaphoreOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     VkSemaphoreCreateInfo createInfo{ VK_STRUCTURE_TYPE_SEMAPHORE_CREATE_INFO };
     // Export is only declared where the device can export a file descriptor: declaring a handle type the device
     // does not support is invalid usage, so elsewhere an ordinary semaphore with an empty handle is made.
@@ -173,11 +167,9 @@ VulkanResourceManager::createTimestampQueryRecorder(const Handle<Device_t> &devi
         TBGPU_LOG_ERROR("Could not find a valid command recorder");
         return {};
     }
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     uint32_t startQuery = 0;
     for (const TimestampQueryRange &range : m_timestampQueryRanges)
         startQuery = std::max(startQuery, range.startQuery + range.count);

@@ -50,11 +50,9 @@ void VulkanResourceManager::deleteCommandBuffer(const Handle<CommandBuffer_t> &h
 Handle<CommandRecorder_t> VulkanResourceManager::createCommandRecorder(const Handle<Device_t> &deviceHandle,
                                                                        const CommandRecorderOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     QueueDescription description;
     if (options.queue.isValid()) {
         const auto found = std::find_if(device->queueDescriptions.begin(), device->queueDescriptions.end(),
@@ -237,11 +235,9 @@ VulkanResourceManager::createRenderPassCommandRecorder(const Handle<Device_t> &d
                                                        const Handle<CommandRecorder_t> &recorderHandle,
                                                        const RenderPassCommandRecorderOptions &options)
 {
-    VulkanDevice *device = m_devices.get(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    VulkanDevice *device = findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     // The render pass takes its formats from the views and the framebuffer its image views: a missing one would
     // leave the two disagreeing.
     if (!attachmentsAreLive(options)) {

@@ -2,8 +2,6 @@
 
 #include "vulkan/vulkan_resource_manager.h"
 
-#include <TbGpu/utils/logging.h>
-
 namespace TbGpu {
 
 AcquireImageResult vkResultToPresentResult(VkResult result)
@@ -28,11 +26,9 @@ std::vector<Handle<Texture_t>> VulkanSwapchain::getTextures()
 {
     if (!textures.empty())
         return textures;
-    const VulkanDevice *device = vulkanResourceManager->getDevice(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    const VulkanDevice *device = vulkanResourceManager->findDevice(deviceHandle);
+    if (!device)
         return {};
-    }
     uint32_t count = 0;
     vkGetSwapchainImagesKHR(device->device, swapchain, &count, nullptr);
     std::vector<VkImage> images(count);
@@ -58,11 +54,9 @@ std::vector<Handle<Texture_t>> VulkanSwapchain::getTextures()
 
 AcquireImageResult VulkanSwapchain::getNextImageIndex(uint32_t &imageIndex, const Handle<GpuSemaphore_t> &semaphore)
 {
-    const VulkanDevice *device = vulkanResourceManager->getDevice(deviceHandle);
-    if (!device) {
-        TBGPU_LOG_ERROR("Could not find a valid device");
+    const VulkanDevice *device = vulkanResourceManager->findDevice(deviceHandle);
+    if (!device)
         return AcquireImageResult::DeviceLost;
-    }
     VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
     if (signal)
         signal->waitStage = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;

@@ -49,6 +49,24 @@ inline void transferToHostBarrier(TbGpu::CommandRecorder &recorder, const TbGpu:
     recorder.bufferMemoryBarrier(barrier);
 }
 
+// Finishes the recorder with a copy of a 4-byte-per-texel colour texture (in the transfer source layout, its first
+// `layers` layers) into a host-visible buffer, submits it, waits, and returns the texels layer after layer.
+inline std::vector<uint8_t> finishAndReadTexture(TbGpu::Device &device, TbGpu::CommandRecorder &recorder,
+                                                 const TbGpu::Texture &texture, uint32_t width, uint32_t height,
+                                                 uint32_t layers = 1)
+{
+    const size_t size = size_t(width) * height * layers * 4;
+    TbGpu::Buffer readback = readbackBuffer(device, size);
+    TbGpu::BufferTextureCopyRegion region;
+    region.textureSubResource = { TbGpu::TextureAspectFlagBits::ColorBit, 0, 0, layers };
+    region.textureExtent = { width, height, 1 };
+    recorder.copyTextureToBuffer(
+            { texture.handle(), TbGpu::TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    transferToHostBarrier(recorder, readback);
+    submitAndWait(device, recorder.finish());
+    return bufferBytes(readback, size);
+}
+
 constexpr uint32_t colourAspect = 0x1; // VK_IMAGE_ASPECT_COLOR_BIT
 
 } // namespace TbGpuTest

@@ -17,6 +17,7 @@ namespace TbGpuTest {
 struct LogLine {
     spdlog::level::level_enum level;
     std::string text;
+    std::string function; // the qualified function the record names as its source
 };
 
 class LogCapture
@@ -65,7 +66,8 @@ private:
         void sink_it_(const spdlog::details::log_msg &message) override
         {
             std::lock_guard lock(linesMutex);
-            lines.push_back({ message.level, std::string(message.payload.data(), message.payload.size()) });
+            lines.push_back({ message.level, std::string(message.payload.data(), message.payload.size()),
+                              message.source.funcname ? message.source.funcname : "" });
         }
         void flush_() override {}
         mutable std::mutex linesMutex;

@@ -3,7 +3,9 @@
 #include <spdlog/spdlog.h>
 
 #include <memory>
+#include <source_location>
 #include <string>
+#include <string_view>
 
 namespace TbGpu {
 
@@ -18,6 +20,9 @@ public:
 // The qualified name of a function ("TbGpu::Instance::createDefaultDevice") cut out of the compiler's full
 // signature (return type, name, parameters, qualifiers).
 std::string qualifiedFunctionName(const char *prettyFunction);
+
+// Logs a message with the source location of a caller further up: for helpers that report on their caller's behalf.
+void logAt(const std::source_location &where, spdlog::level::level_enum level, std::string_view message);
 
 } // namespace TbGpu
 
