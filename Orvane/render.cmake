@@ -94,9 +94,10 @@ if(TAVISHER_BUILD_TESTS)
       tests/render/storage_tracking_test.cpp
       tests/render/pipeline_cache_test.cpp
       tests/render/swapchain_choices_test.cpp
-    LIBRARIES Orvane
+    LIBRARIES Orvane TbGpuTestRig
     ENVIRONMENT ${render_test_environment})
-  target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)
+  # The churn tests count live device memory allocations in TbGpu's own records.
+  target_include_directories(OrvaneRenderTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/src)
   target_compile_definitions(OrvaneRenderTests PRIVATE RENDER_TEST_SHADER_DIR="${render_spirv_dir}")
   add_dependencies(OrvaneRenderTests OrvaneRenderTestShaders)
 
@@ -104,8 +105,8 @@ if(TAVISHER_BUILD_TESTS)
   tavisher_add_test(OrvaneRenderWindowTests
     LABELS render
     SOURCES tests/render/renderer_swapchain_test.cpp
-    LIBRARIES Orvane PkgConfig::XCB
+    LIBRARIES Orvane TbGpuTestRig PkgConfig::XCB
     ENVIRONMENT ${render_test_environment})
-  target_include_directories(OrvaneRenderWindowTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/tests)
+  target_include_directories(OrvaneRenderWindowTests PRIVATE ${PROJECT_SOURCE_DIR}/TbGpu/src)
   set_tests_properties(OrvaneRenderWindowTests PROPERTIES RESOURCE_LOCK x-display)
 endif()

@@ -19,6 +19,9 @@
 #include <Orvane/render/swapchain_render_target.h>
 
 #include <gpu_commands.h>
+// TbGpu's own records, for the count of live device memory allocations.
+#include <vulkan/vulkan_device.h>
+#include <vulkan/vulkan_resource_manager.h>
 
 #include <TbGpu/device.h>
 
@@ -221,6 +224,12 @@ protected:
     {
         engine.reset();
         GpuTestRig::TearDown();
+    }
+
+    // Device memory allocations alive now on the renderer's device.
+    uint64_t liveAllocations()
+    {
+        return api.vulkanResourceManager()->getDevice(renderer->device().handle())->allocator->statistics().allocationCount;
     }
 
     // Installs a clear algorithm for the given targets and starts the engine (which runs the first frame).

@@ -160,9 +160,6 @@ TEST_F(RendererFrameTest, RetiredObjectsAreDestroyedAfterTheFramesInFlightComple
         texture->data = frame % 2 ? pixels.data() : nullptr; // a new texture upload
         runFrames(1);
     };
-    auto liveAllocations = [this] {
-        return api.vulkanResourceManager()->getDevice(renderer->device().handle())->allocator->statistics().allocationCount;
-    };
     for (int frame = 0; frame < 10; ++frame)
         churn(frame);
     const auto settled = liveAllocations();
