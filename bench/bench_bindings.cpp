@@ -32,11 +32,17 @@ Q_SIGNALS:
 namespace {
 
 int sink = 0;
-void consume(int value) { benchmark::DoNotOptimize(sink += value); }
+void consume(int value)
+{
+    benchmark::DoNotOptimize(sink += value);
+}
 
 struct TbSignal {
     TbBindings::Signal<int> signal;
-    void connect() { signal.connect([](int v) { consume(v); }); }
+    void connect()
+    {
+        signal.connect([](int v) { consume(v); });
+    }
     void emit(int v) { signal.emit(v); }
     void connectDisconnect()
     {
@@ -47,27 +53,40 @@ struct TbSignal {
 
 struct BoostSignal {
     boost::signals2::signal<void(int)> signal;
-    void connect() { signal.connect([](int v) { consume(v); }); }
+    void connect()
+    {
+        signal.connect([](int v) { consume(v); });
+    }
     void emit(int v) { signal(v); }
-    void connectDisconnect() { signal.connect([](int v) { consume(v); }).disconnect(); }
+    void connectDisconnect()
+    {
+        signal.connect([](int v) { consume(v); }).disconnect();
+    }
 };
 
 struct QtSignal {
     QtEmitter emitter;
     QObject context;
-    void connect() { QObject::connect(&emitter, &QtEmitter::fired, &context, [](int v) { consume(v); }, Qt::DirectConnection); }
+    void connect()
+    {
+        QObject::connect(
+                &emitter, &QtEmitter::fired, &context, [](int v) { consume(v); }, Qt::DirectConnection);
+    }
     void emit(int v) { emitter.fired(v); }
     void connectDisconnect()
     {
-        auto connection = QObject::connect(&emitter, &QtEmitter::fired, &context, [](int v) { consume(v); },
-                                           Qt::DirectConnection);
+        auto connection = QObject::connect(
+                &emitter, &QtEmitter::fired, &context, [](int v) { consume(v); }, Qt::DirectConnection);
         QObject::disconnect(connection);
     }
 };
 
 struct FunctionVector {
     std::vector<std::function<void(int)>> callables;
-    void connect() { callables.emplace_back([](int v) { consume(v); }); }
+    void connect()
+    {
+        callables.emplace_back([](int v) { consume(v); });
+    }
     void emit(int v)
     {
         for (auto &callable : callables)

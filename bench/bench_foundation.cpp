@@ -61,7 +61,8 @@ void postAndDrainFoundation(benchmark::State &state)
     const auto batch = state.range(0);
     for (auto _ : state) {
         for (int64_t i = 0; i < batch; ++i)
-            TbFoundation::CoreApplication::postEvent(&receiver, std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
+            TbFoundation::CoreApplication::postEvent(&receiver,
+                                                     std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
         app.processEvents(0);
     }
     state.SetItemsProcessed(state.iterations() * batch);
@@ -125,10 +126,12 @@ void destroyObjectWithQueuedEvent(benchmark::State &state)
     TbFoundation::CoreApplication app;
     CountingObject bystander;
     for (int64_t i = 0; i < state.range(0); ++i)
-        TbFoundation::CoreApplication::postEvent(&bystander, std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
+        TbFoundation::CoreApplication::postEvent(&bystander,
+                                                 std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
     for (auto _ : state) {
         auto receiver = std::make_unique<CountingObject>();
-        TbFoundation::CoreApplication::postEvent(receiver.get(), std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
+        TbFoundation::CoreApplication::postEvent(receiver.get(),
+                                                 std::make_unique<TbFoundation::Event>(TbFoundation::Event::User));
         receiver.reset();
     }
     state.SetItemsProcessed(state.iterations());

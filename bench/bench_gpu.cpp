@@ -25,8 +25,7 @@ namespace {
 struct Record {
     uint64_t payload[4];
 };
-struct Tag {
-};
+struct Tag { };
 
 constexpr int RecordCount = 4096;
 
@@ -74,7 +73,7 @@ struct GpuDevice {
         TbGpu::Logger::logger()->set_level(spdlog::level::warn);
         instance = TbGpu::Instance(&api, TbGpu::InstanceOptions{});
         const auto type = instance.selectAdapter(TbGpu::AdapterDeviceType::Default) ? TbGpu::AdapterDeviceType::Default
-                                                                                     : TbGpu::AdapterDeviceType::Cpu;
+                                                                                    : TbGpu::AdapterDeviceType::Cpu;
         TbGpu::DefaultDevice opened = instance.createDefaultDevice(TbGpu::Surface{}, type);
         adapter = opened.adapter;
         device = std::move(opened.device);

@@ -22,7 +22,7 @@ struct PassTarget {
         TbGpu::Logger::logger()->set_level(spdlog::level::warn);
         instance = TbGpu::Instance(&api, TbGpu::InstanceOptions{});
         const auto type = instance.selectAdapter(TbGpu::AdapterDeviceType::Default) ? TbGpu::AdapterDeviceType::Default
-                                                                                     : TbGpu::AdapterDeviceType::Cpu;
+                                                                                    : TbGpu::AdapterDeviceType::Cpu;
         device = std::move(instance.createDefaultDevice(TbGpu::Surface{}, type).device);
         TbGpu::TextureOptions options;
         options.format = TbGpu::Format::R8G8B8A8_UNORM;

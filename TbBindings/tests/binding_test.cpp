@@ -55,11 +55,11 @@ TEST(Binding, EachChangeOfADifferentSourceTriggersOneEvaluation)
     Property<int> b(2);
     int evaluations = 0;
     Property<int> sum(TbBindings::createBinding(
-        [&](int x, int y) {
-            ++evaluations;
-            return x + y;
-        },
-        a, b));
+            [&](int x, int y) {
+                ++evaluations;
+                return x + y;
+            },
+            a, b));
     EXPECT_EQ(evaluations, 1);
     a = 10;
     b = 20;
@@ -87,12 +87,12 @@ TEST(Binding, FailedEvaluationDoesNotSilenceLaterChanges)
     Property<int> dividend(8);
     Property<int> divisor(2);
     Property<int> quotient(TbBindings::createBinding(
-        [](int x, int y) {
-            if (y == 0)
-                throw std::domain_error("division by zero");
-            return x / y;
-        },
-        dividend, divisor));
+            [](int x, int y) {
+                if (y == 0)
+                    throw std::domain_error("division by zero");
+                return x / y;
+            },
+            dividend, divisor));
     EXPECT_THROW(divisor = 0, std::domain_error);
     EXPECT_EQ(quotient.get(), 4) << "the bound property keeps its last good value";
     divisor = 4;
@@ -105,12 +105,12 @@ TEST(Binding, FailedEvaluationIsNotTakenForAResult)
 {
     Property<int> value(-1);
     auto updater = TbBindings::createBinding(
-        [](int v) {
-            if (v < 0)
-                throw std::domain_error("negative");
-            return v;
-        },
-        value);
+            [](int v) {
+                if (v < 0)
+                    throw std::domain_error("negative");
+                return v;
+            },
+            value);
     EXPECT_THROW(updater->get(), std::domain_error);
     EXPECT_THROW(updater->get(), std::domain_error) << "asked again without a change, it computes again";
 }
@@ -162,8 +162,8 @@ TEST(BindingEvaluator, IdsStartAtOneAndAreNeverReused)
     TbBindings::BindingEvaluator evaluator;
     Property<int> source(1);
     auto makeBinding = [&] {
-        return std::make_unique<TbBindings::Binding<int>>(std::make_unique<TbBindings::Private::PropertyNode<int>>(source),
-                                                          evaluator);
+        return std::make_unique<TbBindings::Binding<int>>(
+                std::make_unique<TbBindings::Private::PropertyNode<int>>(source), evaluator);
     };
     auto first = makeBinding();
     auto second = makeBinding();
@@ -178,7 +178,7 @@ TEST(BindingEvaluator, ManualBindingWaitsForItsEvaluator)
     TbBindings::BindingEvaluator evaluator;
     Property<int> source(1);
     Property<int> target(std::unique_ptr<TbBindings::PropertyUpdater<int>>(std::make_unique<TbBindings::Binding<int>>(
-        std::make_unique<TbBindings::Private::PropertyNode<int>>(source), evaluator)));
+            std::make_unique<TbBindings::Private::PropertyNode<int>>(source), evaluator)));
     EXPECT_EQ(target.get(), 1);
     source = 2;
     EXPECT_EQ(target.get(), 1) << "a manual binding does not evaluate on change";

@@ -30,11 +30,26 @@ void *operator new(std::size_t size)
 }
 // The array forms too, as a sanitizer runtime would otherwise supply its own and bypass the hook. Kept out
 // of line so the compiler does not pair malloc and free across new[] and delete[] and warn of a mismatch.
-[[gnu::noinline]] void *operator new[](std::size_t size) { return operator new(size); }
-[[gnu::noinline]] void operator delete(void *memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void *memory, std::size_t) noexcept { operator delete(memory); }
-[[gnu::noinline]] void operator delete[](void *memory) noexcept { operator delete(memory); }
-[[gnu::noinline]] void operator delete[](void *memory, std::size_t) noexcept { operator delete(memory); }
+[[gnu::noinline]] void *operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+[[gnu::noinline]] void operator delete(void *memory) noexcept
+{
+    std::free(memory);
+}
+[[gnu::noinline]] void operator delete(void *memory, std::size_t) noexcept
+{
+    operator delete(memory);
+}
+[[gnu::noinline]] void operator delete[](void *memory) noexcept
+{
+    operator delete(memory);
+}
+[[gnu::noinline]] void operator delete[](void *memory, std::size_t) noexcept
+{
+    operator delete(memory);
+}
 
 // Ages a slot without reusing it four billion times.
 struct TbBindings::Private::GenerationalIndexArrayTestAccess {

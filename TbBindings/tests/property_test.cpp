@@ -15,7 +15,7 @@ using TbBindings::Property;
 namespace {
 
 constexpr const char *readOnlyMessage =
-    "Cannot set value on a read-only property. This property likely holds the result of a binding expression.";
+        "Cannot set value on a read-only property. This property likely holds the result of a binding expression.";
 
 template<typename T>
 struct ChangeLog {
@@ -147,5 +147,5 @@ TEST(Property, MoveAssignmentDetachesExpressionsThatReadTheOverwrittenProperty)
     first = std::move(second);
     EXPECT_EQ(first.get(), 2);
     EXPECT_THROW(other = 5, TbBindings::PropertyDestroyedError)
-        << "the value the expression read was replaced, not moved";
+            << "the value the expression read was replaced, not moved";
 }

@@ -13,7 +13,7 @@ using TbBindings::Signal;
 namespace {
 
 constexpr const char *noSuchConnection =
-    "Provided ConnectionHandle does not match any connection\nLikely the connection was deleted before!";
+        "Provided ConnectionHandle does not match any connection\nLikely the connection was deleted before!";
 
 struct Recorder {
     std::vector<std::string> calls;

@@ -16,9 +16,9 @@ TEST(Event, NumericTypes)
         uint16_t value;
     };
     const Case cases[] = {
-        { Event::Timer, 1 },         { Event::Post, 2 },        { Event::Quit, 4 },        { Event::Resize, 5 },
-        { Event::MousePress, 6 },    { Event::MouseRelease, 7 }, { Event::MouseMove, 9 },  { Event::MouseWheel, 10 },
-        { Event::KeyPress, 11 },     { Event::KeyRelease, 12 },  { Event::TextInput, 13 }, { Event::Update, 14 },
+        { Event::Timer, 1 },      { Event::Post, 2 },         { Event::Quit, 4 },       { Event::Resize, 5 },
+        { Event::MousePress, 6 }, { Event::MouseRelease, 7 }, { Event::MouseMove, 9 },  { Event::MouseWheel, 10 },
+        { Event::KeyPress, 11 },  { Event::KeyRelease, 12 },  { Event::TextInput, 13 }, { Event::Update, 14 },
         { Event::User, 4096 },
     };
     for (const Case &c : cases)

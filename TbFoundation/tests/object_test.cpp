@@ -112,12 +112,9 @@ TEST(Object, EventRunsHandlersOnlyForItselfAndOnlyForTimerAndUserTypes)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        { Event::Timer, true, { "timer" } },
-        { Event::User, true, { "user 4096" } },
-        { 5000, true, { "user 5000" } },
-        { Event::Update, true, {} },
-        { Event::Quit, true, {} },
-        { Event::Timer, false, {} },
+        { Event::Timer, true, { "timer" } }, { Event::User, true, { "user 4096" } },
+        { 5000, true, { "user 5000" } },     { Event::Update, true, {} },
+        { Event::Quit, true, {} },           { Event::Timer, false, {} },
         { Event::User, false, {} },
     };
     for (const Case &c : cases) {

@@ -1,6 +1,6 @@
 #include <TbFoundation/core_application.h>
-#include <TbFoundation/timer.h>
 #include <TbFoundation/platform/linux/linux_platform_event_loop.h>
+#include <TbFoundation/timer.h>
 
 #include "platform/linux/linux_platform_timer.h"
 

@@ -3,8 +3,8 @@
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 // The same transfers and layout transitions recorded with synchronization2 barriers and with legacy barriers;
 // the legacy path is forced by taking the device's synchronization2 entry point away.
@@ -26,8 +26,9 @@ protected:
 TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
 {
     constexpr uint32_t words = 64;
-    Buffer source = device.createBuffer({ words * 4, BufferUsageFlagBits::TransferDstBit |
-                                                  BufferUsageFlagBits::TransferSrcBit, MemoryUsage::GpuOnly });
+    Buffer source =
+            device.createBuffer({ words * 4, BufferUsageFlagBits::TransferDstBit | BufferUsageFlagBits::TransferSrcBit,
+                                  MemoryUsage::GpuOnly });
     Buffer readback = TbGpuTest::readbackBuffer(device, words * 4 + 16 * 16 * 4);
     TextureOptions textureOptions;
     textureOptions.format = Format::R8G8B8A8_UNORM;
@@ -40,7 +41,8 @@ TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
     recorder.clearBuffer({ source.handle(), 0, words * 4, 0xA5A5A5A5u });
     std::vector<uint32_t> update(8, 0x01020304u);
     // Between two transfer writes of the same range: a global memory barrier.
-    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit, PipelineStageFlagBits::TransferBit,
+    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit,
+                             PipelineStageFlagBits::TransferBit,
                              { { AccessFlagBits::TransferWriteBit, AccessFlagBits::TransferWriteBit } } });
     recorder.updateBuffer({ source.handle(), 16, update.data(), update.size() * 4 });
     BufferMemoryBarrierOptions toCopy;
@@ -65,7 +67,8 @@ TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
     clear.float32[1] = 1.0f;
     clear.float32[2] = 1.0f;
     clear.float32[3] = 1.0f;
-    recorder.clearColorTexture({ texture.handle(), TextureLayout::TransferDstOptimal, clear, { { colourAspect, 0, 1, 0, 1 } } });
+    recorder.clearColorTexture(
+            { texture.handle(), TextureLayout::TransferDstOptimal, clear, { { colourAspect, 0, 1, 0, 1 } } });
     TextureMemoryBarrierOptions toRead = toClear;
     // CopyBit lies above the 32 bits of legacy stage masks: on the legacy path it is dropped with a warning and
     // the transfer bit beside it still orders the copy.
@@ -83,7 +86,8 @@ TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
     BufferTextureCopyRegion region;
     region.bufferOffset = words * 4;
     region.textureExtent = { 16, 16, 1 };
-    recorder.copyTextureToBuffer({ texture.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+    recorder.copyTextureToBuffer(
+            { texture.handle(), TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
     TbGpuTest::transferToHostBarrier(recorder, readback);
     TbGpuTest::submitAndWait(device, recorder.finish());
 
@@ -105,12 +109,13 @@ TEST_P(BarrierTest, TransfersOrderedByBarriersReachTheHost)
 // overwrites it (a write after read needs no memory dependency, only the execution one).
 TEST_P(BarrierTest, MemoryBarrierWithoutEntriesOrdersItsStages)
 {
-    Buffer source = device.createBuffer({ 256, BufferUsageFlagBits::TransferSrcBit | BufferUsageFlagBits::TransferDstBit,
-                                          MemoryUsage::GpuOnly });
+    Buffer source = device.createBuffer(
+            { 256, BufferUsageFlagBits::TransferSrcBit | BufferUsageFlagBits::TransferDstBit, MemoryUsage::GpuOnly });
     Buffer target = device.createBuffer({ 256, BufferUsageFlagBits::TransferDstBit, MemoryUsage::GpuOnly });
     CommandRecorder recorder = device.createCommandRecorder();
     recorder.clearBuffer({ source.handle(), 0, 256, 1 });
-    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit, PipelineStageFlagBits::TransferBit,
+    recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit,
+                             PipelineStageFlagBits::TransferBit,
                              { { AccessFlagBits::TransferWriteBit, AccessFlagBits::TransferReadBit } } });
     recorder.copyBuffer({ source.handle(), 0, target.handle(), 0, 256 });
     recorder.memoryBarrier({ PipelineStageFlagBits::TransferBit, PipelineStageFlagBits::TransferBit, {} });

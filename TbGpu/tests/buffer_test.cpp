@@ -7,8 +7,8 @@
 #include <vector>
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 class BufferTest : public VulkanTestRig
 {
@@ -53,8 +53,9 @@ protected:
 TEST_F(BufferTest, CpuVisibleBufferIsWrittenFlushedAndReadBack)
 {
     const auto data = pattern(1024, 1);
-    Buffer buffer = device.createBuffer({ 4096, BufferUsageFlagBits::UniformBufferBit | BufferUsageFlagBits::TransferSrcBit,
-                                          MemoryUsage::CpuToGpu });
+    Buffer buffer =
+            device.createBuffer({ 4096, BufferUsageFlagBits::UniformBufferBit | BufferUsageFlagBits::TransferSrcBit,
+                                  MemoryUsage::CpuToGpu });
     ASSERT_TRUE(buffer.isValid());
     void *mapped = buffer.map();
     ASSERT_NE(mapped, nullptr);
@@ -75,7 +76,8 @@ TEST_F(BufferTest, CpuVisibleBufferIsWrittenFlushedAndReadBack)
 TEST_F(BufferTest, InitialDataOfAHostBufferIsCopiedAndLeftUnmapped)
 {
     const auto data = pattern(64, 2);
-    Buffer buffer = device.createBuffer({ 256, BufferUsageFlagBits::VertexBufferBit, MemoryUsage::CpuToGpu }, data.data());
+    Buffer buffer =
+            device.createBuffer({ 256, BufferUsageFlagBits::VertexBufferBit, MemoryUsage::CpuToGpu }, data.data());
     ASSERT_TRUE(buffer.isValid());
     EXPECT_EQ(manager()->getBuffer(buffer.handle())->mapped, nullptr);
     const auto *mapped = static_cast<const uint32_t *>(buffer.map());
@@ -87,9 +89,10 @@ TEST_F(BufferTest, InitialDataOfAHostBufferIsCopiedAndLeftUnmapped)
 TEST_F(BufferTest, GpuOnlyBufferFilledFromInitialDataReadsBackThroughACopy)
 {
     const auto data = pattern(4096, 3);
-    Buffer buffer = device.createBuffer({ 16384, BufferUsageFlagBits::StorageBufferBit | BufferUsageFlagBits::TransferSrcBit,
-                                          MemoryUsage::GpuOnly },
-                                        data.data());
+    Buffer buffer =
+            device.createBuffer({ 16384, BufferUsageFlagBits::StorageBufferBit | BufferUsageFlagBits::TransferSrcBit,
+                                  MemoryUsage::GpuOnly },
+                                data.data());
     ASSERT_TRUE(buffer.isValid());
     EXPECT_EQ(readBack(buffer, 4096), data);
 }
@@ -116,8 +119,8 @@ TEST_F(BufferTest, AbsurdSizeGivesAnInvalidHandleAndALogLine)
 {
     LogCapture log;
     const auto data = pattern(4, 4);
-    Buffer buffer = device.createBuffer({ uint64_t{ 1 } << 50, BufferUsageFlagBits::StorageBufferBit, MemoryUsage::GpuOnly },
-                                        data.data());
+    Buffer buffer = device.createBuffer(
+            { uint64_t{ 1 } << 50, BufferUsageFlagBits::StorageBufferBit, MemoryUsage::GpuOnly }, data.data());
     EXPECT_FALSE(buffer.isValid());
     EXPECT_TRUE(log.containsPrefix(spdlog::level::err, "Error when creating buffer: -"));
     EXPECT_EQ(buffer.map(), nullptr);

@@ -51,8 +51,10 @@ TEST(HandleCacheTest, FramebuffersLeaveWithAnyOfTheirViews)
 // different render passes never share one.
 TEST(RenderPassKeyTest, RecordedPassesDifferInEveryInputOfTheirRenderPass)
 {
-    const std::map<uint32_t, Format> formats = { { 1, Format::R8G8B8A8_UNORM }, { 2, Format::B8G8R8A8_UNORM },
-                                                 { 3, Format::D32_SFLOAT }, { 4, Format::R8G8B8A8_UNORM } };
+    const std::map<uint32_t, Format> formats = { { 1, Format::R8G8B8A8_UNORM },
+                                                 { 2, Format::B8G8R8A8_UNORM },
+                                                 { 3, Format::D32_SFLOAT },
+                                                 { 4, Format::R8G8B8A8_UNORM } };
     auto formatOf = [&](const Handle<TextureView_t> &view) { return formats.at(view.index); };
     RenderPassCommandRecorderOptions base;
     base.colorAttachments.resize(1);
@@ -64,18 +66,30 @@ TEST(RenderPassKeyTest, RecordedPassesDifferInEveryInputOfTheirRenderPass)
         void (*apply)(RenderPassCommandRecorderOptions &);
     };
     const Change changes[] = {
-        { "format", [](RenderPassCommandRecorderOptions &o) { o.colorAttachments[0].view = { 2, 1 }; } },
-        { "load", [](RenderPassCommandRecorderOptions &o) {
-              o.colorAttachments[0].loadOperation = AttachmentLoadOperation::Load; } },
-        { "layout in the pass", [](RenderPassCommandRecorderOptions &o) {
-              o.colorAttachments[0].layout = TextureLayout::General; } },
-        { "final layout", [](RenderPassCommandRecorderOptions &o) {
-              o.colorAttachments[0].finalLayout = TextureLayout::TransferSrcOptimal; } },
-        { "depth", [](RenderPassCommandRecorderOptions &o) { o.depthStencilAttachment.view = { 3, 1 }; } },
+        { "format",
+          [](RenderPassCommandRecorderOptions &o) {
+              o.colorAttachments[0].view = { 2, 1 };
+          } },
+        { "load",
+          [](RenderPassCommandRecorderOptions &o) {
+              o.colorAttachments[0].loadOperation = AttachmentLoadOperation::Load;
+          } },
+        { "layout in the pass",
+          [](RenderPassCommandRecorderOptions &o) { o.colorAttachments[0].layout = TextureLayout::General; } },
+        { "final layout",
+          [](RenderPassCommandRecorderOptions &o) {
+              o.colorAttachments[0].finalLayout = TextureLayout::TransferSrcOptimal;
+          } },
+        { "depth",
+          [](RenderPassCommandRecorderOptions &o) {
+              o.depthStencilAttachment.view = { 3, 1 };
+          } },
         { "views", [](RenderPassCommandRecorderOptions &o) { o.viewCount = 2; } },
-        { "samples and resolve", [](RenderPassCommandRecorderOptions &o) {
+        { "samples and resolve",
+          [](RenderPassCommandRecorderOptions &o) {
               o.samples = SampleCountFlagBits::Samples4Bit;
-              o.colorAttachments[0].resolveView = { 2, 1 }; } },
+              o.colorAttachments[0].resolveView = { 2, 1 };
+          } },
     };
     for (const Change &change : changes) {
         RenderPassCommandRecorderOptions options = base;

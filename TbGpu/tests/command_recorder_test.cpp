@@ -3,12 +3,11 @@
 #include "vulkan_test_rig.h"
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 class CommandRecorderTest : public VulkanTestRig
-{
-};
+{ };
 
 TEST_F(CommandRecorderTest, SecondaryCommandBufferRunsInsideThePrimary)
 {
@@ -51,8 +50,8 @@ TEST_F(CommandRecorderTest, ComputePassFillsAStorageBuffer)
     Buffer words = device.createBuffer({ count * 4, BufferUsageFlagBits::StorageBufferBit, MemoryUsage::GpuToCpu });
     BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
             { { { 0, 1, ResourceBindingType::StorageBuffer, ShaderStageFlagBits::ComputeBit } } });
-    PipelineLayout pipelineLayout =
-            device.createPipelineLayout({ { bindGroupLayout.handle() }, { { 0, 4, ShaderStageFlagBits::ComputeBit } } });
+    PipelineLayout pipelineLayout = device.createPipelineLayout(
+            { { bindGroupLayout.handle() }, { { 0, 4, ShaderStageFlagBits::ComputeBit } } });
     BindGroup bindGroup = device.createBindGroup(
             { bindGroupLayout.handle(), { { 0, StorageBufferBinding{ { words.handle(), 0, count * 4 } } } } });
     ShaderModule shader = device.createShaderModule(TbGpuTest::readSpirv("fill_buffer.comp.spv"));
@@ -104,7 +103,8 @@ TEST_F(CommandRecorderTest, BindGroupsGrowTheDescriptorPools)
     for (uint32_t i = 0; i < 1025; ++i) {
         const uint32_t sizeOfRange = i % 2 ? BufferBinding::WholeSize : 256;
         groups.push_back(device.createBindGroup(
-                { layout.handle(), { { 0, UniformBufferBinding{ { uniforms.handle(), (i % 4) * 256, sizeOfRange } } } } }));
+                { layout.handle(),
+                  { { 0, UniformBufferBinding{ { uniforms.handle(), (i % 4) * 256, sizeOfRange } } } } }));
         ASSERT_TRUE(groups.back().isValid()) << i;
     }
     EXPECT_EQ(deviceRecord()->descriptorPools.size(), 2u);
@@ -112,7 +112,8 @@ TEST_F(CommandRecorderTest, BindGroupsGrowTheDescriptorPools)
 
     LogCapture log;
     groups.front().update({ 0, UniformBufferBinding{ { Handle<Buffer_t>{ 77, 1 } } } });
-    EXPECT_TRUE(log.contains(spdlog::level::warn, "Bind group entry at binding 0 names a resource that does not exist"));
+    EXPECT_TRUE(
+            log.contains(spdlog::level::warn, "Bind group entry at binding 0 names a resource that does not exist"));
     groups.clear(); // every set goes back to its pool; the pools stay with the device
     EXPECT_EQ(deviceRecord()->descriptorPools.size(), 2u);
 }

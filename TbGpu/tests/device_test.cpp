@@ -5,8 +5,8 @@
 #include <stdexcept>
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 using DeviceTest = VulkanTestRig;
 
@@ -85,7 +85,8 @@ TEST_F(DeviceTest, NoQueueRequestsMeansOneQueueOfFamilyZeroAtFullPriority)
 // Software rasterisers report a CPU adapter: with no GPU in the machine the default wish takes it.
 TEST_F(DeviceTest, DefaultWishTakesTheCpuAdapterWhenThereIsNoGpu)
 {
-    if (instance.selectAdapter(AdapterDeviceType::DiscreteGpu) || instance.selectAdapter(AdapterDeviceType::IntegratedGpu) ||
+    if (instance.selectAdapter(AdapterDeviceType::DiscreteGpu) ||
+        instance.selectAdapter(AdapterDeviceType::IntegratedGpu) ||
         instance.selectAdapter(AdapterDeviceType::VirtualGpu))
         GTEST_SKIP() << "this machine has a GPU adapter";
     LogCapture log;
@@ -117,7 +118,9 @@ TEST_F(DeviceTest, MissingDeviceIsReportedAtTheOperationAsked)
     };
     const Case cases[] = {
         { "TbGpu::VulkanResourceManager::createBuffer",
-          [&] { return !manager()->createBuffer(none, { 64, BufferUsageFlagBits::UniformBufferBit }, nullptr).isValid(); } },
+          [&] {
+              return !manager()->createBuffer(none, { 64, BufferUsageFlagBits::UniformBufferBit }, nullptr).isValid();
+          } },
         { "TbGpu::VulkanResourceManager::createFence", [&] { return !manager()->createFence(none, {}).isValid(); } },
         { "TbGpu::VulkanResourceManager::createGraphicsPipeline",
           [&] { return !manager()->createGraphicsPipeline(none, {}).isValid(); } },
@@ -205,7 +208,8 @@ TEST(InstanceTest, AdoptedInstanceSurvivesTheLibrary)
 
         DefaultDevice opened = instance.createDefaultDevice(Surface{});
         ASSERT_TRUE(opened.device.isValid());
-        Buffer buffer = opened.device.createBuffer({ 256, BufferUsageFlagBits::UniformBufferBit, MemoryUsage::CpuToGpu });
+        Buffer buffer =
+                opened.device.createBuffer({ 256, BufferUsageFlagBits::UniformBufferBit, MemoryUsage::CpuToGpu });
         EXPECT_TRUE(buffer.isValid());
         buffer = {};
         opened.device = {};

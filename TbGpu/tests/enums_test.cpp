@@ -35,7 +35,8 @@ TEST(EnumsTest, EnumeratorsCarryVulkansNumbers)
 TEST(FlagsTest, CombinesBitsAndKeepsTheRawValue)
 {
     const BufferUsageFlags usage = BufferUsageFlagBits::VertexBufferBit | BufferUsageFlagBits::TransferDstBit;
-    EXPECT_EQ(usage.toInt(), static_cast<uint32_t>(VK_BUFFER_USAGE_VERTEX_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT));
+    EXPECT_EQ(usage.toInt(),
+              static_cast<uint32_t>(VK_BUFFER_USAGE_VERTEX_BUFFER_BIT | VK_BUFFER_USAGE_TRANSFER_DST_BIT));
     EXPECT_TRUE(usage.testFlag(BufferUsageFlagBits::VertexBufferBit));
     EXPECT_FALSE(usage.testFlag(BufferUsageFlagBits::IndexBufferBit));
     EXPECT_FALSE(BufferUsageFlags{});
@@ -194,10 +195,7 @@ TEST(LoggerTest, IsNamedTbGpuAndRegistered)
 
 namespace LoggingSample {
 struct Widget {
-    std::string where() const
-    {
-        return qualifiedFunctionName(TBGPU_PRETTY_FUNCTION);
-    }
+    std::string where() const { return qualifiedFunctionName(TBGPU_PRETTY_FUNCTION); }
 };
 } // namespace LoggingSample
 
@@ -208,7 +206,8 @@ TEST(LoggerTest, RecordsCarryTheQualifiedFunctionName)
         const char *expected;
     };
     const Case cases[] = {
-        { "TbGpu::Handle<TbGpu::Buffer_t> TbGpu::VulkanResourceManager::createBuffer(const TbGpu::Handle<TbGpu::Device_t>&, "
+        { "TbGpu::Handle<TbGpu::Buffer_t> TbGpu::VulkanResourceManager::createBuffer(const "
+          "TbGpu::Handle<TbGpu::Device_t>&, "
           "const TbGpu::BufferOptions&, const void*)",
           "TbGpu::VulkanResourceManager::createBuffer" },
         { "TbGpu::DefaultDevice TbGpu::Instance::createDefaultDevice(const TbGpu::Surface&, TbGpu::AdapterDeviceType)",

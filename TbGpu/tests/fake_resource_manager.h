@@ -92,8 +92,8 @@ public:
         uint32_t index = 0;
         for (const QueueRequest &request : requests)
             for (uint32_t i = 0; i < request.count; ++i)
-                descriptions.push_back({ { index++, 1 }, types.at(request.queueTypeIndex).flags, 64, {},
-                                         request.queueTypeIndex });
+                descriptions.push_back(
+                        { { index++, 1 }, types.at(request.queueTypeIndex).flags, 64, {}, request.queueTypeIndex });
         return descriptions;
     }
     ResultCode waitUntilIdle() override { return ResultCode::Success; }
@@ -106,8 +106,8 @@ struct FakeBuffer : public ApiBuffer {
         return storage;
     }
     void unmap() override { ++unmapCount; }
-    void invalidate() override {}
-    void flush() override {}
+    void invalidate() override { }
+    void flush() override { }
     MemoryHandle externalMemoryHandle() const override { return {}; }
     char storage[16]{};
     int mapCount{ 0 };
@@ -149,10 +149,19 @@ public:
     ApiSurface *getSurface(const Handle<Surface_t> &handle) override { return surfaces.get(handle); }
 
     // The kinds a device makes: only buffers are made (as FakeBuffer records); deleting any valid handle counts.
-#define TBGPU_FAKE_DEVICE_CHILD(Kind, ...)                                                                            \
-    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override { return made<Kind##_t>(); }       \
-    void delete##Kind(const Handle<Kind##_t> &handle) override { deleted(#Kind, handle); }                            \
-    Api##Kind *get##Kind(const Handle<Kind##_t> &handle) override { return record<Kind##_t>(handle); }
+#define TBGPU_FAKE_DEVICE_CHILD(Kind, ...)                                                                             \
+    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override                                      \
+    {                                                                                                                  \
+        return made<Kind##_t>();                                                                                       \
+    }                                                                                                                  \
+    void delete##Kind(const Handle<Kind##_t> &handle) override                                                         \
+    {                                                                                                                  \
+        deleted(#Kind, handle);                                                                                        \
+    }                                                                                                                  \
+    Api##Kind *get##Kind(const Handle<Kind##_t> &handle) override                                                      \
+    {                                                                                                                  \
+        return record<Kind##_t>(handle);                                                                               \
+    }
     TBGPU_DEVICE_CHILD_KINDS(TBGPU_FAKE_DEVICE_CHILD)
 #undef TBGPU_FAKE_DEVICE_CHILD
 

@@ -37,7 +37,7 @@ struct DefaultDeviceChoice {
 TEST(DefaultDeviceChoiceTest, DiscreteWinsOverIntegratedEvenWhenListedSecond)
 {
     DefaultDeviceChoice choice({ { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, true, {}, "igpu" },
-                               { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "dgpu" } });
+                                 { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true, {}, "dgpu" } });
     ASSERT_NE(choice.opened.adapter, nullptr);
     EXPECT_EQ(choice.opened.adapter->properties().deviceName, "dgpu");
     EXPECT_TRUE(choice.opened.device.isValid());
@@ -53,44 +53,49 @@ TEST(DefaultDeviceChoiceTest, DiscreteWinsOverIntegratedEvenWhenListedSecond)
 TEST(DefaultDeviceChoiceTest, BestAdapterThatPresentsWinsDownToTheCpu)
 {
     DefaultDeviceChoice choice({ { AdapterDeviceType::Cpu, { graphicsAndCompute }, true, {}, "software" },
-                               { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "igpu" } });
+                                 { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "igpu" } });
     ASSERT_NE(choice.opened.adapter, nullptr);
     EXPECT_EQ(choice.opened.adapter->properties().deviceName, "software");
     EXPECT_TRUE(choice.opened.device.isValid());
     EXPECT_TRUE(choice.log.contains(spdlog::level::warn,
-                             "Adapter igpu is passed over: its queue family 0 does not meet requirements"));
+                                    "Adapter igpu is passed over: its queue family 0 does not meet requirements"));
     EXPECT_EQ(choice.log.count("Selected adapter queue family 0 does not meet requirements. Aborting."), 0u);
 }
 
 TEST(DefaultDeviceChoiceTest, FamilyZeroMustDoGraphicsAndComputeEvenIfAnotherFamilyDoes)
 {
     DefaultDeviceChoice choice({ { AdapterDeviceType::DiscreteGpu,
-                                 { QueueFlagBits::GraphicsBit, graphicsAndCompute }, true, {}, "split" } });
+                                   { QueueFlagBits::GraphicsBit, graphicsAndCompute },
+                                   true,
+                                   {},
+                                   "split" } });
     EXPECT_EQ(choice.opened.adapter, nullptr);
     EXPECT_FALSE(choice.opened.device.isValid());
     EXPECT_TRUE(choice.log.contains(spdlog::level::info, "Queue family 0 graphics and compute support: false"));
     EXPECT_TRUE(choice.log.contains(spdlog::level::critical,
-                             "Selected adapter queue family 0 does not meet requirements. Aborting."));
+                                    "Selected adapter queue family 0 does not meet requirements. Aborting."));
     EXPECT_TRUE(choice.api.manager.devices.size() == 0) << "no device was made";
 }
 
 TEST(DefaultDeviceChoiceTest, NoAdapterThatPresentsMeansACriticalErrorAndNoDevice)
 {
     DefaultDeviceChoice choice({ { AdapterDeviceType::IntegratedGpu, { graphicsAndCompute }, false, {}, "headless" },
-                               { AdapterDeviceType::Cpu, { graphicsAndCompute }, false, {}, "software" } });
+                                 { AdapterDeviceType::Cpu, { graphicsAndCompute }, false, {}, "software" } });
     EXPECT_EQ(choice.opened.adapter, nullptr);
     EXPECT_FALSE(choice.opened.device.isValid());
     EXPECT_EQ(choice.log.count("Queue family 0 supports presentation: false"), 2u) << "both adapters were asked";
     EXPECT_TRUE(choice.log.contains(spdlog::level::critical,
-                             "Selected adapter queue family 0 does not meet requirements. Aborting."));
+                                    "Selected adapter queue family 0 does not meet requirements. Aborting."));
     EXPECT_EQ(choice.api.manager.devices.size(), 0u) << "no device was made";
 }
 
 TEST(DefaultDeviceChoiceTest, PresentModesAreListedByName)
 {
-    DefaultDeviceChoice choice({ { AdapterDeviceType::DiscreteGpu, { graphicsAndCompute }, true,
-                                 { PresentMode::Mailbox, PresentMode::FifoRelaxed, static_cast<PresentMode>(7) },
-                                 "gpu" } });
+    DefaultDeviceChoice choice({ { AdapterDeviceType::DiscreteGpu,
+                                   { graphicsAndCompute },
+                                   true,
+                                   { PresentMode::Mailbox, PresentMode::FifoRelaxed, static_cast<PresentMode>(7) },
+                                   "gpu" } });
     const auto lines = choice.log.lines();
     const auto header = std::find_if(lines.begin(), lines.end(), [](const TbGpuTest::LogLine &line) {
         return line.text == "Supported swapchain present modes:";
@@ -135,9 +140,13 @@ TEST(FrontObjectTest, BufferMapIsRememberedAndMovesDeleteTheTargetFirst)
     EXPECT_EQ(manager.buffers.get(aHandle), nullptr) << "the target's buffer went first";
     EXPECT_EQ(a.handle(), bHandle);
     EXPECT_FALSE(b.isValid());
-    { Buffer moved(std::move(a)); }
+    {
+        Buffer moved(std::move(a));
+    }
     EXPECT_EQ(manager.deletions["Buffer"], 2);
-    { Buffer defaulted; }
+    {
+        Buffer defaulted;
+    }
     EXPECT_EQ(manager.deletions["Buffer"], 2) << "default and moved-from objects delete nothing";
 }
 
@@ -163,7 +172,10 @@ TEST(FrontObjectTest, DeviceQueuesCopyTheirDescriptionsAndDeleteNothing)
 {
     FakeGraphicsApi api;
     api.manager.adapterSetups = { { AdapterDeviceType::DiscreteGpu,
-                                    { graphicsAndCompute, QueueFlags(QueueFlagBits::TransferBit) }, true, {}, "gpu" } };
+                                    { graphicsAndCompute, QueueFlags(QueueFlagBits::TransferBit) },
+                                    true,
+                                    {},
+                                    "gpu" } };
     Instance instance(&api, InstanceOptions{});
     Adapter *adapter = instance.adapters().front();
     DeviceOptions options;

@@ -43,8 +43,8 @@ std::string readFile(const std::string &path)
 [[noreturn]] void useRegisteredLogger()
 {
     std::ostringstream captured;
-    auto registered = std::make_shared<spdlog::logger>(
-            "TbGpu", std::make_shared<spdlog::sinks::ostream_sink_mt>(captured));
+    auto registered =
+            std::make_shared<spdlog::logger>("TbGpu", std::make_shared<spdlog::sinks::ostream_sink_mt>(captured));
     spdlog::register_logger(registered);
     const bool same = Logger::logger() == registered;
     std::exit(same && captured.str().find("Hello") == std::string::npos ? 0 : 1);

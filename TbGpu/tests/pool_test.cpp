@@ -10,8 +10,7 @@ using namespace TbGpu;
 
 namespace {
 
-struct Tag {
-};
+struct Tag { };
 using TestPool = Pool<std::string, Tag>;
 
 } // namespace

@@ -58,7 +58,8 @@ protected:
 // texture. The triangle's colour comes from a uniform block indexed by the view, so each layer shows its own.
 TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
 {
-    const TextureUsageFlags attachmentUse = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
+    const TextureUsageFlags attachmentUse =
+            TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
     Texture msaaColour = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples4Bit, attachmentUse);
     Texture msaaDepth = makeTexture(depthFormat, 2, SampleCountFlagBits::Samples4Bit,
                                     TextureUsageFlagBits::DepthStencilAttachmentBit);
@@ -69,14 +70,14 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
     TextureView resolvedView = arrayView(resolved, 2);
 
     const std::array<float, 8> viewColours = { 1, 0, 0, 1, /* right eye */ 0, 0, 1, 1 };
-    Buffer uniforms = device.createBuffer({ sizeof(viewColours), BufferUsageFlagBits::UniformBufferBit,
-                                            MemoryUsage::CpuToGpu },
-                                          viewColours.data());
+    Buffer uniforms = device.createBuffer(
+            { sizeof(viewColours), BufferUsageFlagBits::UniformBufferBit, MemoryUsage::CpuToGpu }, viewColours.data());
     BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
             { { { 0, 1, ResourceBindingType::UniformBuffer, ShaderStageFlagBits::VertexBit } } });
     PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
     BindGroup bindGroup = device.createBindGroup(
-            { bindGroupLayout.handle(), { { 0, UniformBufferBinding{ { uniforms.handle(), 0, BufferBinding::WholeSize } } } } });
+            { bindGroupLayout.handle(),
+              { { 0, UniformBufferBinding{ { uniforms.handle(), 0, BufferBinding::WholeSize } } } } });
     ASSERT_TRUE(bindGroup.isValid());
 
     ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("multiview_triangle.vert.spv"));
@@ -124,8 +125,8 @@ TEST_F(RenderPassTest, MultiviewPassResolvesBothViewsIntoTheirLayers)
         uint32_t layer;
         Pixel inside;
     };
-    for (const LayerExpectation &expected : { LayerExpectation{ 0, { 255, 0, 0, 255 } },
-                                              LayerExpectation{ 1, { 0, 0, 255, 255 } } }) {
+    for (const LayerExpectation &expected :
+         { LayerExpectation{ 0, { 255, 0, 0, 255 } }, LayerExpectation{ 1, { 0, 0, 255, 255 } } }) {
         SCOPED_TRACE(expected.layer);
         // Well inside the triangle (upper left) and well outside it (lower right, the clear colour).
         for (auto [x, y] : { std::pair{ 2u, 2u }, std::pair{ 40u, 10u }, std::pair{ 10u, 40u } }) {
@@ -178,8 +179,12 @@ TEST_F(RenderPassTest, PipelineRenderPassFollowsItsOptions)
     const Case cases[] = {
         { "single view", SampleCountFlagBits::Samples1Bit, 1, Format::UNDEFINED, {}, 2 },
         { "two views, multisampled, depth", SampleCountFlagBits::Samples4Bit, 2, depthFormat, {}, 2 },
-        { "stencil reference dynamic", SampleCountFlagBits::Samples1Bit, 1, Format::D32_SFLOAT_S8_UINT,
-          { DynamicState::StencilReference }, 3 },
+        { "stencil reference dynamic",
+          SampleCountFlagBits::Samples1Bit,
+          1,
+          Format::D32_SFLOAT_S8_UINT,
+          { DynamicState::StencilReference },
+          3 },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -230,7 +235,8 @@ TEST_F(RenderPassTest, PipelineCreationFailures)
 TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
 {
     const TextureUsageFlags sampledTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::SampledBit;
-    const TextureUsageFlags copiedTarget = TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
+    const TextureUsageFlags copiedTarget =
+            TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit;
     Texture source = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, sampledTarget);
     Texture target = makeTexture(colourFormat, 1, SampleCountFlagBits::Samples1Bit, copiedTarget);
     TextureView sourceView = source.createView();
@@ -239,8 +245,9 @@ TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
     BindGroupLayout bindGroupLayout = device.createBindGroupLayout(
             { { { 0, 1, ResourceBindingType::CombinedImageSampler, ShaderStageFlagBits::FragmentBit } } });
     PipelineLayout pipelineLayout = device.createPipelineLayout({ { bindGroupLayout.handle() }, {} });
-    BindGroup bindGroup = device.createBindGroup(
-            { bindGroupLayout.handle(), { { 0, TextureViewSamplerBinding{ sourceView.handle(), sampler.handle() } } } });
+    BindGroup bindGroup =
+            device.createBindGroup({ bindGroupLayout.handle(),
+                                     { { 0, TextureViewSamplerBinding{ sourceView.handle(), sampler.handle() } } } });
     ShaderModule vertex = device.createShaderModule(TbGpuTest::readSpirv("fullscreen_triangle.vert.spv"));
     ShaderModule fragment = device.createShaderModule(TbGpuTest::readSpirv("sampled_texture.frag.spv"));
     GraphicsPipelineOptions pipelineOptions;
@@ -279,8 +286,8 @@ TEST_F(RenderPassTest, TargetsAreSampledAndCopiedRightAfterTheirPass)
 // format the same render pass with a new framebuffer. Deleting a view evicts the framebuffers made with it.
 TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
 {
-    Texture target = makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit,
-                                 TextureUsageFlagBits::ColorAttachmentBit);
+    Texture target =
+            makeTexture(colourFormat, 2, SampleCountFlagBits::Samples1Bit, TextureUsageFlagBits::ColorAttachmentBit);
     TextureView layeredView = arrayView(target, 2);
     TextureView otherView = arrayView(target, 2);
 
@@ -290,26 +297,24 @@ TEST_F(RenderPassTest, RenderPassAndFramebufferCaches)
         colour.view = view.handle();
         colour.loadOperation = load;
         colour.initialLayout = load == AttachmentLoadOperation::Load ? TextureLayout::ColorAttachmentOptimal
-                                                                      : TextureLayout::Undefined;
+                                                                     : TextureLayout::Undefined;
         colour.finalLayout = TextureLayout::ColorAttachmentOptimal;
-        RenderPassCommandRecorder pass = recorder.beginRenderPass({ { colour }, {}, SampleCountFlagBits::Samples1Bit,
-                                                                    viewCount });
+        RenderPassCommandRecorder pass =
+                recorder.beginRenderPass({ { colour }, {}, SampleCountFlagBits::Samples1Bit, viewCount });
         EXPECT_TRUE(pass.isValid());
         pass.end();
         TbGpuTest::submitAndWait(device, recorder.finish());
     };
     auto framebufferHandles = [&] {
         std::vector<Handle<Framebuffer_t>> handles;
-        this->record().framebuffers.forEach([&](const FramebufferKey &, const Handle<Framebuffer_t> &handle) {
-            handles.push_back(handle);
-        });
+        this->record().framebuffers.forEach(
+                [&](const FramebufferKey &, const Handle<Framebuffer_t> &handle) { handles.push_back(handle); });
         return handles;
     };
     auto renderPassHandles = [&] {
         std::vector<Handle<RenderPass_t>> handles;
-        this->record().renderPasses.forEach([&](const RenderPassKey &, const Handle<RenderPass_t> &handle) {
-            handles.push_back(handle);
-        });
+        this->record().renderPasses.forEach(
+                [&](const RenderPassKey &, const Handle<RenderPass_t> &handle) { handles.push_back(handle); });
         return handles;
     };
     auto framebufferLayers = [&] {
@@ -383,21 +388,27 @@ TEST_F(RenderPassTest, PassFailures)
 TEST_F(RenderPassTest, BuffersIndirectDrawsPushConstantsAndScissors)
 {
     constexpr uint32_t side = 32;
-    Texture target = device.createTexture({ TextureType::TextureType2D, colourFormat, { side, side, 1 }, 1, 1,
-                                            SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
-                                            TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit });
+    Texture target =
+            device.createTexture({ TextureType::TextureType2D,
+                                   colourFormat,
+                                   { side, side, 1 },
+                                   1,
+                                   1,
+                                   SampleCountFlagBits::Samples1Bit,
+                                   TextureTiling::Optimal,
+                                   TextureUsageFlagBits::ColorAttachmentBit | TextureUsageFlagBits::TransferSrcBit });
     TextureView targetView = target.createView();
 
     // A quad over the left half, then a triangle covering the whole target.
     const float vertices[] = { -1, -1, 0, -1, -1, 1, 0, 1, /* full */ -1, -1, 3, -1, -1, 3 };
     const uint32_t indices[] = { 0, 1, 2, 2, 1, 3, /* full */ 4, 5, 6 };
     const uint32_t indirect[] = { /* draw */ 3, 1, 4, 0, /* indexed draw */ 3, 1, 6, 0, 0 };
-    Buffer vertexBuffer = device.createBuffer({ sizeof(vertices), BufferUsageFlagBits::VertexBufferBit,
-                                                MemoryUsage::CpuToGpu }, vertices);
-    Buffer indexBuffer = device.createBuffer({ sizeof(indices), BufferUsageFlagBits::IndexBufferBit,
-                                               MemoryUsage::CpuToGpu }, indices);
-    Buffer indirectBuffer = device.createBuffer({ sizeof(indirect), BufferUsageFlagBits::IndirectBufferBit,
-                                                  MemoryUsage::CpuToGpu }, indirect);
+    Buffer vertexBuffer = device.createBuffer(
+            { sizeof(vertices), BufferUsageFlagBits::VertexBufferBit, MemoryUsage::CpuToGpu }, vertices);
+    Buffer indexBuffer = device.createBuffer(
+            { sizeof(indices), BufferUsageFlagBits::IndexBufferBit, MemoryUsage::CpuToGpu }, indices);
+    Buffer indirectBuffer = device.createBuffer(
+            { sizeof(indirect), BufferUsageFlagBits::IndirectBufferBit, MemoryUsage::CpuToGpu }, indirect);
 
     const PushConstantRange tintRange{ 0, 16, ShaderStageFlagBits::VertexBit };
     PipelineLayout layout = device.createPipelineLayout({ {}, { tintRange } });

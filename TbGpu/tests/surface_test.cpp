@@ -6,8 +6,8 @@
 #include <cstdlib>
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 // Surfaces need a window: these tests run under the X display the test script provides and are skipped without one.
 class SurfaceTest : public VulkanTestRig
@@ -63,7 +63,8 @@ TEST_F(SurfaceTest, WindowSurfaceWithSwapchainPropertiesAndPresentation)
     EXPECT_FALSE(properties.formats.empty());
     EXPECT_FALSE(properties.presentModes.empty());
     EXPECT_NE(std::find(properties.presentModes.begin(), properties.presentModes.end(), PresentMode::Fifo),
-              properties.presentModes.end()) << "every presenting device offers FIFO";
+              properties.presentModes.end())
+            << "every presenting device offers FIFO";
 }
 
 TEST_F(SurfaceTest, DefaultDeviceForAWindowChecksPresentation)

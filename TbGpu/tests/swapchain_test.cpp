@@ -169,7 +169,9 @@ protected:
         CommandBuffer commands = recorder.finish();
 
         Queue &queue = device.queues().at(0);
-        EXPECT_EQ(queue.submit({ { commands.handle() }, { m_imageAvailable.handle() }, { m_renderDone.handle() },
+        EXPECT_EQ(queue.submit({ { commands.handle() },
+                                 { m_imageAvailable.handle() },
+                                 { m_renderDone.handle() },
                                  m_frameDone.handle() }),
                   ResultCode::Success);
         const PresentResult presented =
@@ -223,7 +225,8 @@ TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
     }
 
     EXPECT_EQ(clearAndPresent(swapchain, colour(1, 0, 1)), PresentResult::Success);
-    EXPECT_EQ(device.queues().at(0).lastPerSwapchainPresentResults(), std::vector<PresentResult>{ PresentResult::Success });
+    EXPECT_EQ(device.queues().at(0).lastPerSwapchainPresentResults(),
+              std::vector<PresentResult>{ PresentResult::Success });
     EXPECT_EQ(waitForScreenPixel(160, 120, { 255, 0, 255 }), (Rgb{ 255, 0, 255 }));
 
     // After the window shrinks the swapchain no longer fits it. Drivers say so as out of date, or (X11 here) as
@@ -273,7 +276,9 @@ TEST_F(SwapchainTest, AcquiredImageIsWaitedForAtColourAttachmentOutput)
     recorder.beginRenderPass({ { target } }).end();
     CommandBuffer commands = recorder.finish();
     Queue &queue = device.queues().at(0);
-    ASSERT_EQ(queue.submit({ { commands.handle() }, { m_imageAvailable.handle() }, { m_renderDone.handle() },
+    ASSERT_EQ(queue.submit({ { commands.handle() },
+                             { m_imageAvailable.handle() },
+                             { m_renderDone.handle() },
                              m_frameDone.handle() }),
               ResultCode::Success);
     EXPECT_EQ(manager()->getQueue(queue.handle())->waitStages,
@@ -351,11 +356,14 @@ TEST_F(SwapchainTest, OnePresentForTwoSwapchains)
     CommandBuffer commands = recorder.finish();
     Fence done = device.createFence();
     Queue &queue = device.queues().at(0);
-    ASSERT_EQ(queue.submit({ { commands.handle() }, { leftAcquired.handle(), rightAcquired.handle() },
-                             { cleared.handle() }, done.handle() }),
+    ASSERT_EQ(queue.submit({ { commands.handle() },
+                             { leftAcquired.handle(), rightAcquired.handle() },
+                             { cleared.handle() },
+                             done.handle() }),
               ResultCode::Success);
     EXPECT_EQ(queue.present({ { cleared.handle() },
-                              { { leftChain.handle(), leftIndex }, { Handle<Swapchain_t>{ 50, 1 }, 0 },
+                              { { leftChain.handle(), leftIndex },
+                                { Handle<Swapchain_t>{ 50, 1 }, 0 },
                                 { rightChain.handle(), rightIndex } } }),
               PresentResult::Success);
     EXPECT_EQ(queue.lastPerSwapchainPresentResults(),

@@ -4,12 +4,11 @@
 #include <array>
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 class SyncTest : public VulkanTestRig
-{
-};
+{ };
 
 TEST_F(SyncTest, FenceStatesAndSemaphoreExport)
 {

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 using namespace TbGpu;
-using TbGpuTest::VulkanTestRig;
 using TbGpuTest::LogCapture;
+using TbGpuTest::VulkanTestRig;
 
 class TextureTest : public VulkanTestRig
 {
@@ -29,30 +29,90 @@ TEST_F(TextureTest, TexturesAndViewsOfSeveralFormats)
     };
     const TextureUsageFlags sampled = TextureUsageFlagBits::SampledBit | TextureUsageFlagBits::TransferDstBit;
     const Case cases[] = {
-        { "rgba8 sampled", { TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 256, 128, 1 }, 8, 1,
-                             SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal, sampled },
-          { ViewType::ViewType2D, Format::UNDEFINED, { 0, 0, 8, 0, 1 } }, Format::R8G8B8A8_UNORM, VK_IMAGE_ASPECT_COLOR_BIT },
-        { "srgb view of rgba8", { TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 64, 64, 1 }, 1, 1,
-                                  SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
-                                  TextureUsageFlagBits::ColorAttachmentBit },
-          { ViewType::ViewType2D, Format::R8G8B8A8_UNORM, { 0, 0, 1, 0, 1 } }, Format::R8G8B8A8_UNORM, VK_IMAGE_ASPECT_COLOR_BIT },
-        { "depth attachment", { TextureType::TextureType2D, Format::D32_SFLOAT, { 320, 240, 1 }, 1, 1,
-                                SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
-                                TextureUsageFlagBits::DepthStencilAttachmentBit },
-          { ViewType::ViewType2D, Format::UNDEFINED, { 0, 0, 1, 0, 1 } }, Format::D32_SFLOAT, VK_IMAGE_ASPECT_DEPTH_BIT },
-        { "multisampled colour", { TextureType::TextureType2D, Format::B8G8R8A8_UNORM, { 128, 128, 1 }, 1, 2,
-                                   SampleCountFlagBits::Samples4Bit, TextureTiling::Optimal,
-                                   TextureUsageFlagBits::ColorAttachmentBit },
-          { ViewType::ViewType2DArray, Format::UNDEFINED, { 0, 0, 1, 0, 2 } }, Format::B8G8R8A8_UNORM, VK_IMAGE_ASPECT_COLOR_BIT },
-        { "half-float array", { TextureType::TextureType2D, Format::R16G16B16A16_SFLOAT, { 32, 32, 1 }, 1, 4,
-                                SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal, sampled },
-          { ViewType::ViewType2DArray, Format::UNDEFINED, { 0, 0, 1, 1, 3 } }, Format::R16G16B16A16_SFLOAT, VK_IMAGE_ASPECT_COLOR_BIT },
-        { "cube", { TextureType::TextureTypeCube, Format::R8G8B8A8_SRGB, { 64, 64, 1 }, 1, 6,
-                    SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal, sampled },
-          { ViewType::Cube, Format::UNDEFINED, { 0, 0, 1, 0, 6 } }, Format::R8G8B8A8_SRGB, VK_IMAGE_ASPECT_COLOR_BIT },
-        { "3d", { TextureType::TextureType3D, Format::R32_SFLOAT, { 16, 16, 16 }, 1, 1,
-                  SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal, sampled },
-          { ViewType::ViewType3D, Format::UNDEFINED, { 0, 0, 1, 0, 1 } }, Format::R32_SFLOAT, VK_IMAGE_ASPECT_COLOR_BIT },
+        { "rgba8 sampled",
+          { TextureType::TextureType2D,
+            Format::R8G8B8A8_UNORM,
+            { 256, 128, 1 },
+            8,
+            1,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            sampled },
+          { ViewType::ViewType2D, Format::UNDEFINED, { 0, 0, 8, 0, 1 } },
+          Format::R8G8B8A8_UNORM,
+          VK_IMAGE_ASPECT_COLOR_BIT },
+        { "srgb view of rgba8",
+          { TextureType::TextureType2D,
+            Format::R8G8B8A8_UNORM,
+            { 64, 64, 1 },
+            1,
+            1,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            TextureUsageFlagBits::ColorAttachmentBit },
+          { ViewType::ViewType2D, Format::R8G8B8A8_UNORM, { 0, 0, 1, 0, 1 } },
+          Format::R8G8B8A8_UNORM,
+          VK_IMAGE_ASPECT_COLOR_BIT },
+        { "depth attachment",
+          { TextureType::TextureType2D,
+            Format::D32_SFLOAT,
+            { 320, 240, 1 },
+            1,
+            1,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            TextureUsageFlagBits::DepthStencilAttachmentBit },
+          { ViewType::ViewType2D, Format::UNDEFINED, { 0, 0, 1, 0, 1 } },
+          Format::D32_SFLOAT,
+          VK_IMAGE_ASPECT_DEPTH_BIT },
+        { "multisampled colour",
+          { TextureType::TextureType2D,
+            Format::B8G8R8A8_UNORM,
+            { 128, 128, 1 },
+            1,
+            2,
+            SampleCountFlagBits::Samples4Bit,
+            TextureTiling::Optimal,
+            TextureUsageFlagBits::ColorAttachmentBit },
+          { ViewType::ViewType2DArray, Format::UNDEFINED, { 0, 0, 1, 0, 2 } },
+          Format::B8G8R8A8_UNORM,
+          VK_IMAGE_ASPECT_COLOR_BIT },
+        { "half-float array",
+          { TextureType::TextureType2D,
+            Format::R16G16B16A16_SFLOAT,
+            { 32, 32, 1 },
+            1,
+            4,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            sampled },
+          { ViewType::ViewType2DArray, Format::UNDEFINED, { 0, 0, 1, 1, 3 } },
+          Format::R16G16B16A16_SFLOAT,
+          VK_IMAGE_ASPECT_COLOR_BIT },
+        { "cube",
+          { TextureType::TextureTypeCube,
+            Format::R8G8B8A8_SRGB,
+            { 64, 64, 1 },
+            1,
+            6,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            sampled },
+          { ViewType::Cube, Format::UNDEFINED, { 0, 0, 1, 0, 6 } },
+          Format::R8G8B8A8_SRGB,
+          VK_IMAGE_ASPECT_COLOR_BIT },
+        { "3d",
+          { TextureType::TextureType3D,
+            Format::R32_SFLOAT,
+            { 16, 16, 16 },
+            1,
+            1,
+            SampleCountFlagBits::Samples1Bit,
+            TextureTiling::Optimal,
+            sampled },
+          { ViewType::ViewType3D, Format::UNDEFINED, { 0, 0, 1, 0, 1 } },
+          Format::R32_SFLOAT,
+          VK_IMAGE_ASPECT_COLOR_BIT },
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,8 +152,9 @@ TEST_F(TextureTest, CubeTexturesAreCubeCompatible2DImages)
 
 TEST_F(TextureTest, AspectDerivedFromUsage)
 {
-    EXPECT_EQ(aspectFromTextureUsage(TextureUsageFlagBits::DepthStencilAttachmentBit | TextureUsageFlagBits::SampledBit),
-              static_cast<VkImageAspectFlags>(VK_IMAGE_ASPECT_DEPTH_BIT));
+    EXPECT_EQ(
+            aspectFromTextureUsage(TextureUsageFlagBits::DepthStencilAttachmentBit | TextureUsageFlagBits::SampledBit),
+            static_cast<VkImageAspectFlags>(VK_IMAGE_ASPECT_DEPTH_BIT));
     EXPECT_EQ(aspectFromTextureUsage(TextureUsageFlagBits::ColorAttachmentBit),
               static_cast<VkImageAspectFlags>(VK_IMAGE_ASPECT_COLOR_BIT));
     EXPECT_EQ(aspectFromTextureUsage(TextureUsageFlagBits::SampledBit),
@@ -120,8 +181,13 @@ TEST_F(TextureTest, LinearTextureIsMappableWithASubresourceLayout)
     EXPECT_EQ(texture.map(), mapped);
     texture.unmap();
 
-    Texture optimal = device.createTexture({ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 4, 4, 1 }, 1, 1,
-                                             SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+    Texture optimal = device.createTexture({ TextureType::TextureType2D,
+                                             Format::R8G8B8A8_UNORM,
+                                             { 4, 4, 1 },
+                                             1,
+                                             1,
+                                             SampleCountFlagBits::Samples1Bit,
+                                             TextureTiling::Optimal,
                                              TextureUsageFlagBits::SampledBit });
     EXPECT_EQ(optimal.getSubresourceLayout().size, 0u) << "optimal tiling has no layout to report";
 }
@@ -170,11 +236,17 @@ TEST_F(TextureTest, EmptyDimensionsAreRefusedBeforeReachingVulkan)
                                                  SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
                                                  TextureUsageFlagBits::SampledBit });
         EXPECT_FALSE(texture.isValid());
-        EXPECT_TRUE(log.contains(spdlog::level::err, "Error when creating image: extent, mip levels and array layers "
-                                                     "must be greater than 0"));
+        EXPECT_TRUE(log.contains(spdlog::level::err,
+                                 "Error when creating image: extent, mip levels and array layers "
+                                 "must be greater than 0"));
     }
-    Texture noLayers = device.createTexture({ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 4, 4, 1 }, 1, 0,
-                                              SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+    Texture noLayers = device.createTexture({ TextureType::TextureType2D,
+                                              Format::R8G8B8A8_UNORM,
+                                              { 4, 4, 1 },
+                                              1,
+                                              0,
+                                              SampleCountFlagBits::Samples1Bit,
+                                              TextureTiling::Optimal,
                                               TextureUsageFlagBits::SampledBit });
     EXPECT_FALSE(noLayers.isValid());
 }
@@ -235,8 +307,13 @@ TEST_F(TextureTest, SamplersAndTheirCreateInfo)
 
 TEST_F(TextureTest, MovingTexturesAndViewsDeletesTheTargetsFirst)
 {
-    const TextureOptions options{ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 16, 16, 1 }, 1, 1,
-                                  SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+    const TextureOptions options{ TextureType::TextureType2D,
+                                  Format::R8G8B8A8_UNORM,
+                                  { 16, 16, 1 },
+                                  1,
+                                  1,
+                                  SampleCountFlagBits::Samples1Bit,
+                                  TextureTiling::Optimal,
                                   TextureUsageFlagBits::SampledBit };
     Texture first = device.createTexture(options);
     Texture second = device.createTexture(options);
@@ -266,8 +343,13 @@ TEST_F(TextureTest, ExportedTextureMemoryGivesAFileDescriptorWhenTheDeviceCanExp
     ASSERT_TRUE(exporting.isValid());
     if (!manager()->getDevice(exporting.handle())->vkGetMemoryFdKHR)
         GTEST_SKIP() << "the adapter cannot export memory as file descriptors";
-    TextureOptions options{ TextureType::TextureType2D, Format::R8G8B8A8_UNORM, { 64, 64, 1 }, 1, 1,
-                            SampleCountFlagBits::Samples1Bit, TextureTiling::Optimal,
+    TextureOptions options{ TextureType::TextureType2D,
+                            Format::R8G8B8A8_UNORM,
+                            { 64, 64, 1 },
+                            1,
+                            1,
+                            SampleCountFlagBits::Samples1Bit,
+                            TextureTiling::Optimal,
                             TextureUsageFlagBits::SampledBit | TextureUsageFlagBits::ColorAttachmentBit };
     options.externalMemoryHandleType = ExternalMemoryHandleTypeFlagBits::OpaqueFdBit;
     Texture texture = exporting.createTexture(options);

@@ -15,7 +15,8 @@ AbstractPlatformWindow::AbstractPlatformWindow(Window *window)
     : m_window(window)
 {
     if (m_window)
-        m_titleConnection = m_window->title.valueChanged().connect([this](const std::string &title) { setTitle(title); });
+        m_titleConnection =
+                m_window->title.valueChanged().connect([this](const std::string &title) { setTitle(title); });
 }
 
 AbstractPlatformWindow::~AbstractPlatformWindow()

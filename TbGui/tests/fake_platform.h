@@ -57,7 +57,7 @@ public:
         : log(log)
     {
     }
-    void init() override {}
+    void init() override { }
     std::unique_ptr<TbFoundation::AbstractPlatformEventLoop> createPlatformEventLoop() override
     {
         return TbFoundation::LinuxPlatformIntegration().createPlatformEventLoop();

@@ -2,8 +2,8 @@
 #include "recording_window.h"
 
 #include <TbGui/gui_application.h>
-#include <TbGui/window.h>
 #include <TbGui/platform/linux/linux_gui_platform_integration.h>
+#include <TbGui/window.h>
 
 #include <TbFoundation/resize_event.h>
 
@@ -73,7 +73,7 @@ TEST_F(WindowTest, TitleAndSizeChangesReachThePlatformWindow)
 {
     Window window;
     window.title = "before creation"; // followed from construction on
-    window.width = 100;                // not created yet: nothing to resize
+    window.width = 100; // not created yet: nothing to resize
     EXPECT_EQ(log, std::vector<std::string>{ "setTitle before creation" });
     window.visible = true;
     log.clear();

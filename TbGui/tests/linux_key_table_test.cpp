@@ -13,25 +13,21 @@ TEST(LinuxKeyTable, ScanCodesMapToKeyCodes)
         int32_t key;
     };
     const Case cases[] = {
-        { 1, 256 },   // Escape
-        { 2, 49 },    // "1"
-        { 11, 48 },   // "0"
-        { 16, 81 },   // "Q"
-        { 30, 65 },   // "A"
-        { 57, 32 },   // space
-        { 28, 257 },  // Enter
-        { 15, 258 },  // Tab
-        { 14, 259 },  // Backspace
-        { 59, 275 },  // F1
-        { 68, 284 },  // F10
-        { 87, 285 },  // F11
-        { 103, Key::Up },
-        { 111, Key::Delete },
-        { 97, Key::RightControl },
-        { 0, -1 },    // no key
-        { 84, -1 },   // unlisted
-        { 255, -1 },
-        { 256, -1 },  // beyond the table
+        { 1, 256 }, // Escape
+        { 2, 49 }, // "1"
+        { 11, 48 }, // "0"
+        { 16, 81 }, // "Q"
+        { 30, 65 }, // "A"
+        { 57, 32 }, // space
+        { 28, 257 }, // Enter
+        { 15, 258 }, // Tab
+        { 14, 259 }, // Backspace
+        { 59, 275 }, // F1
+        { 68, 284 }, // F10
+        { 87, 285 }, // F11
+        { 103, Key::Up }, { 111, Key::Delete }, { 97, Key::RightControl }, { 0, -1 }, // no key
+        { 84, -1 }, // unlisted
+        { 255, -1 },      { 256, -1 }, // beyond the table
         { 100000, -1 },
     };
     for (const Case &c : cases)

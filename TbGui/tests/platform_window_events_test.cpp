@@ -71,11 +71,20 @@ TEST(AbstractPlatformWindow, EventsCarryTheirTimestamps)
         void event(TbFoundation::EventReceiver *, TbFoundation::Event *e) override
         {
             switch (e->type()) {
-            case TbFoundation::Event::MousePress: stamps.push_back(static_cast<MouseButtonEvent *>(e)->timestamp()); break;
-            case TbFoundation::Event::MouseMove: stamps.push_back(static_cast<MouseMoveEvent *>(e)->timestamp()); break;
-            case TbFoundation::Event::MouseWheel: stamps.push_back(static_cast<MouseWheelEvent *>(e)->timestamp()); break;
-            case TbFoundation::Event::KeyPress: stamps.push_back(static_cast<KeyEvent *>(e)->timestamp()); break;
-            default: break;
+            case TbFoundation::Event::MousePress:
+                stamps.push_back(static_cast<MouseButtonEvent *>(e)->timestamp());
+                break;
+            case TbFoundation::Event::MouseMove:
+                stamps.push_back(static_cast<MouseMoveEvent *>(e)->timestamp());
+                break;
+            case TbFoundation::Event::MouseWheel:
+                stamps.push_back(static_cast<MouseWheelEvent *>(e)->timestamp());
+                break;
+            case TbFoundation::Event::KeyPress:
+                stamps.push_back(static_cast<KeyEvent *>(e)->timestamp());
+                break;
+            default:
+                break;
             }
         }
         std::vector<uint32_t> stamps;

@@ -21,13 +21,14 @@ inline std::string describe(const TbFoundation::Event &e)
     case Event::MousePress:
     case Event::MouseRelease: {
         const auto &m = static_cast<const TbGui::MouseButtonEvent &>(e);
-        std::snprintf(line, sizeof line, "%s button=%d x=%d y=%d", e.type() == Event::MousePress ? "MousePress" : "MouseRelease",
-                      m.button(), m.x(), m.y());
+        std::snprintf(line, sizeof line, "%s button=%d x=%d y=%d",
+                      e.type() == Event::MousePress ? "MousePress" : "MouseRelease", m.button(), m.x(), m.y());
         return line;
     }
     case Event::MouseMove: {
         const auto &m = static_cast<const TbGui::MouseMoveEvent &>(e);
-        std::snprintf(line, sizeof line, "MouseMove buttons=%d x=%lld y=%lld", m.buttons(), (long long)m.x(), (long long)m.y());
+        std::snprintf(line, sizeof line, "MouseMove buttons=%d x=%lld y=%lld", m.buttons(), (long long)m.x(),
+                      (long long)m.y());
         return line;
     }
     case Event::MouseWheel: {
@@ -38,8 +39,9 @@ inline std::string describe(const TbFoundation::Event &e)
     case Event::KeyPress:
     case Event::KeyRelease: {
         const auto &k = static_cast<const TbGui::KeyEvent &>(e);
-        std::snprintf(line, sizeof line, "%s native=%d key=%d modifiers=%d", e.type() == Event::KeyPress ? "KeyPress" : "KeyRelease",
-                      k.nativeKeycode(), k.key(), k.modifiers());
+        std::snprintf(line, sizeof line, "%s native=%d key=%d modifiers=%d",
+                      e.type() == Event::KeyPress ? "KeyPress" : "KeyRelease", k.nativeKeycode(), k.key(),
+                      k.modifiers());
         return line;
     }
     case Event::TextInput: {
@@ -89,21 +91,30 @@ private:
     {
         using TbFoundation::Event;
         const std::string word = line.substr(0, line.find(' '));
-        if (word == "MousePress") return Event::MousePress;
-        if (word == "MouseRelease") return Event::MouseRelease;
-        if (word == "MouseMove") return Event::MouseMove;
-        if (word == "MouseWheel") return Event::MouseWheel;
-        if (word == "KeyPress") return Event::KeyPress;
-        if (word == "KeyRelease") return Event::KeyRelease;
-        if (word == "TextInput") return Event::TextInput;
-        if (word == "Resize") return Event::Resize;
+        if (word == "MousePress")
+            return Event::MousePress;
+        if (word == "MouseRelease")
+            return Event::MouseRelease;
+        if (word == "MouseMove")
+            return Event::MouseMove;
+        if (word == "MouseWheel")
+            return Event::MouseWheel;
+        if (word == "KeyPress")
+            return Event::KeyPress;
+        if (word == "KeyRelease")
+            return Event::KeyRelease;
+        if (word == "TextInput")
+            return Event::TextInput;
+        if (word == "Resize")
+            return Event::Resize;
         return 0;
     }
 };
 
 // Runs the application's loop until `done` holds or `limit` passes; returns whether it held.
 template<typename Predicate>
-bool pumpUntil(TbFoundation::CoreApplication &app, Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(3))
+bool pumpUntil(TbFoundation::CoreApplication &app, Predicate done,
+               std::chrono::milliseconds limit = std::chrono::seconds(3))
 {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {

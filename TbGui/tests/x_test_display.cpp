@@ -123,26 +123,28 @@ void XTestDisplay::tapKey(xcb_keycode_t keycode)
 
 bool XTestDisplay::isViewable(xcb_window_t window)
 {
-    auto reply = owned(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
+    auto reply = owned(
+            xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 bool XTestDisplay::exists(xcb_window_t window)
 {
-    return owned(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window), nullptr))
-        != nullptr;
+    return owned(xcb_get_window_attributes_reply(m_connection, xcb_get_window_attributes(m_connection, window),
+                                                 nullptr)) != nullptr;
 }
 
 xcb_atom_t XTestDisplay::atom(const std::string &name)
 {
-    auto reply = owned(xcb_intern_atom_reply(m_connection, xcb_intern_atom(m_connection, 0, uint16_t(name.size()), name.c_str()), nullptr));
+    auto reply = owned(xcb_intern_atom_reply(
+            m_connection, xcb_intern_atom(m_connection, 0, uint16_t(name.size()), name.c_str()), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 std::optional<std::string> XTestDisplay::property(xcb_window_t window, const std::string &name, const std::string &type)
 {
     auto reply = owned(xcb_get_property_reply(
-        m_connection, xcb_get_property(m_connection, 0, window, atom(name), atom(type), 0, 1024), nullptr));
+            m_connection, xcb_get_property(m_connection, 0, window, atom(name), atom(type), 0, 1024), nullptr));
     if (!reply || reply->type == XCB_ATOM_NONE)
         return std::nullopt;
     return std::string(static_cast<const char *>(xcb_get_property_value(reply.get())),
@@ -165,11 +167,11 @@ XTestDisplay::Pointer XTestDisplay::pointer()
 
 bool XTestDisplay::pointerIsGrabbedByAnother()
 {
-    auto reply = owned(xcb_grab_pointer_reply(
-        m_connection,
-        xcb_grab_pointer(m_connection, 0, m_root, 0, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE,
-                         XCB_CURRENT_TIME),
-        nullptr));
+    auto reply =
+            owned(xcb_grab_pointer_reply(m_connection,
+                                         xcb_grab_pointer(m_connection, 0, m_root, 0, XCB_GRAB_MODE_ASYNC,
+                                                          XCB_GRAB_MODE_ASYNC, XCB_NONE, XCB_NONE, XCB_CURRENT_TIME),
+                                         nullptr));
     const bool grabbedElsewhere = reply && reply->status == XCB_GRAB_STATUS_ALREADY_GRABBED;
     if (reply && reply->status == XCB_GRAB_STATUS_SUCCESS)
         xcb_ungrab_pointer(m_connection, XCB_CURRENT_TIME);
@@ -210,7 +212,7 @@ xcb_keycode_t XTestDisplay::bindSpareKeycode(const std::vector<uint32_t> &keysym
     const xcb_setup_t *setup = xcb_get_setup(m_connection);
     const uint8_t count = uint8_t(setup->max_keycode - setup->min_keycode + 1);
     auto mapping = owned(xcb_get_keyboard_mapping_reply(
-        m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count), nullptr));
+            m_connection, xcb_get_keyboard_mapping(m_connection, setup->min_keycode, count), nullptr));
     if (!mapping)
         return 0;
     const xcb_keysym_t *symbols = xcb_get_keyboard_mapping_keysyms(mapping.get());

@@ -2,12 +2,12 @@
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 // The test's own connection to the X server: it injects input through XTEST and looks at windows from the
 // outside, the way a window manager or the user would.

@@ -34,7 +34,8 @@ TEST_F(XcbInputTest, EscapeGivesKey256WithNativeCode1AndNoText)
 {
     display.tapKey(escapeKeycode);
     EXPECT_EQ(waitForEvents(Event::KeyRelease), std::vector<std::string>{ "KeyRelease native=1 key=256 modifiers=0" });
-    EXPECT_EQ(window->eventsOfType(Event::KeyPress), std::vector<std::string>{ "KeyPress native=1 key=256 modifiers=0" });
+    EXPECT_EQ(window->eventsOfType(Event::KeyPress),
+              std::vector<std::string>{ "KeyPress native=1 key=256 modifiers=0" });
     EXPECT_TRUE(window->eventsOfType(Event::TextInput).empty());
 }
 
@@ -50,14 +51,14 @@ TEST_F(XcbInputTest, LetterKeysGiveTheirCodeTextAndModifiers)
     waitForEvents(Event::KeyRelease, 3);
     EXPECT_EQ(window->events,
               (std::vector<std::string>{
-                  "KeyPress native=30 key=65 modifiers=0",
-                  "TextInput 61",
-                  "KeyRelease native=30 key=65 modifiers=0",
-                  "KeyPress native=42 key=317 modifiers=1",
-                  "KeyPress native=30 key=65 modifiers=1",
-                  "TextInput 41",
-                  "KeyRelease native=30 key=65 modifiers=1",
-                  "KeyRelease native=42 key=317 modifiers=0",
+                      "KeyPress native=30 key=65 modifiers=0",
+                      "TextInput 61",
+                      "KeyRelease native=30 key=65 modifiers=0",
+                      "KeyPress native=42 key=317 modifiers=1",
+                      "KeyPress native=30 key=65 modifiers=1",
+                      "TextInput 41",
+                      "KeyRelease native=30 key=65 modifiers=1",
+                      "KeyRelease native=42 key=317 modifiers=0",
               }));
 }
 
@@ -69,14 +70,14 @@ TEST_F(XcbInputTest, CapsLockIsReportedFromItsToggleState)
     waitForEvents(Event::KeyRelease, 3);
     EXPECT_EQ(window->events,
               (std::vector<std::string>{
-                  "KeyPress native=58 key=270 modifiers=16",
-                  "KeyRelease native=58 key=270 modifiers=16",
-                  "KeyPress native=30 key=65 modifiers=16",
-                  "TextInput 41",
-                  "KeyRelease native=30 key=65 modifiers=16",
-                  // X locks when the key goes down and unlocks when it comes up again.
-                  "KeyPress native=58 key=270 modifiers=16",
-                  "KeyRelease native=58 key=270 modifiers=0",
+                      "KeyPress native=58 key=270 modifiers=16",
+                      "KeyRelease native=58 key=270 modifiers=16",
+                      "KeyPress native=30 key=65 modifiers=16",
+                      "TextInput 41",
+                      "KeyRelease native=30 key=65 modifiers=16",
+                      // X locks when the key goes down and unlocks when it comes up again.
+                      "KeyPress native=58 key=270 modifiers=16",
+                      "KeyRelease native=58 key=270 modifiers=0",
               }));
 }
 
@@ -100,9 +101,9 @@ TEST_F(XcbInputTest, WheelNotchesGive120PerNotch)
         const char *expected;
     };
     const Case cases[] = {
-        { 4, "MouseWheel x=0 y=120" },  // away from the user
+        { 4, "MouseWheel x=0 y=120" }, // away from the user
         { 5, "MouseWheel x=0 y=-120" }, // towards the user
-        { 6, "MouseWheel x=120 y=0" },  // left
+        { 6, "MouseWheel x=120 y=0" }, // left
         { 7, "MouseWheel x=-120 y=0" }, // right
     };
     for (const Case &c : cases) {

@@ -1,7 +1,7 @@
 #include "app_resources.h"
 
-#include <QtGlobal>
 #include <QDir>
+#include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void registerTavisherBundle()

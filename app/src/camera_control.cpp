@@ -16,7 +16,7 @@ constexpr int groupSpacing = 50;
 
 // The style every panel button carries: a grey 2 px rounded frame, red 4 px while hovered and not pressed,
 // yellow 4 px while pressed.
-const QString& buttonStyleSheet()
+const QString &buttonStyleSheet()
 {
     static const QString sheet = QStringLiteral("QPushButton {\n"
                                                 "                border: 2px solid #8f8f91;\n"
@@ -34,7 +34,7 @@ const QString& buttonStyleSheet()
     return sheet;
 }
 
-void applyButtonStyle(QPushButton* button)
+void applyButtonStyle(QPushButton *button)
 {
     button->setFixedSize(buttonSize, buttonSize);
     button->setIconSize(QSize(buttonSize, buttonSize));
@@ -42,22 +42,22 @@ void applyButtonStyle(QPushButton* button)
     button->setStyleSheet(buttonStyleSheet());
 }
 
-QPushButton* iconButton(const char* resource, QWidget* parent)
+QPushButton *iconButton(const char *resource, QWidget *parent)
 {
     return new QPushButton(QIcon(QString::fromLatin1(resource)), QString(), parent);
 }
 
 } // namespace
 
-CameraControl::CameraControl(QWidget* parent)
+CameraControl::CameraControl(QWidget *parent)
     : QWidget(parent)
 {
-    auto* loadImageButton = iconButton(":/stereo3.png", this);
-    auto* loadModelButton = iconButton(":/3D.png", this);
-    auto* cursorButton = iconButton(":/3Dcursor.png", this);
-    auto* closeButton = iconButton(":/close.png", this);
-    auto* eyeDisparityButton = new ValueButton(QIcon(QStringLiteral(":/b.png")), 1, 0.0f, 1.0f, 0.06f, this);
-    auto* focusPlaneButton = new ValueButton(QIcon(QStringLiteral(":/a.png")), 0, 0.5f, 100.0f, 5.0f, this);
+    auto *loadImageButton = iconButton(":/stereo3.png", this);
+    auto *loadModelButton = iconButton(":/3D.png", this);
+    auto *cursorButton = iconButton(":/3Dcursor.png", this);
+    auto *closeButton = iconButton(":/close.png", this);
+    auto *eyeDisparityButton = new ValueButton(QIcon(QStringLiteral(":/b.png")), 1, 0.0f, 1.0f, 0.06f, this);
+    auto *focusPlaneButton = new ValueButton(QIcon(QStringLiteral(":/a.png")), 0, 0.5f, 100.0f, 5.0f, this);
 
     loadImageButton->setObjectName(QStringLiteral("loadImageButton"));
     loadModelButton->setObjectName(QStringLiteral("loadModelButton"));
@@ -73,11 +73,11 @@ CameraControl::CameraControl(QWidget* parent)
     connect(eyeDisparityButton, &ValueButton::OnValueChanged, this, &CameraControl::OnEyeDisparityChanged);
     connect(focusPlaneButton, &ValueButton::OnValueChanged, this, &CameraControl::OnFocusPlaneChanged);
 
-    auto* mainLayout = new QVBoxLayout(this);
+    auto *mainLayout = new QVBoxLayout(this);
     mainLayout->setAlignment(Qt::AlignTop);
     mainLayout->setContentsMargins(panelMargin, panelMargin, panelMargin, panelMargin);
 
-    auto* actionLayout = new QVBoxLayout;
+    auto *actionLayout = new QVBoxLayout;
     actionLayout->setSpacing(groupSpacing);
     applyButtonStyle(loadImageButton);
     actionLayout->addWidget(loadImageButton);
@@ -88,7 +88,7 @@ CameraControl::CameraControl(QWidget* parent)
     cursorButton->setChecked(true);
     actionLayout->addWidget(cursorButton);
 
-    auto* valueLayout = new QVBoxLayout;
+    auto *valueLayout = new QVBoxLayout;
     applyButtonStyle(eyeDisparityButton);
     valueLayout->addWidget(eyeDisparityButton);
     applyButtonStyle(focusPlaneButton);

@@ -15,7 +15,7 @@ class CameraControl : public QWidget
     Q_OBJECT
 
 public:
-    explicit CameraControl(QWidget* parent = nullptr);
+    explicit CameraControl(QWidget *parent = nullptr);
     ~CameraControl() override;
 
 Q_SIGNALS:

@@ -19,7 +19,7 @@ glm::mat4 perspectiveProjection(float aspectRatio, float nearPlane, float farPla
     return m;
 }
 
-glm::mat4 lookAt(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up)
+glm::mat4 lookAt(const glm::vec3 &eye, const glm::vec3 &center, const glm::vec3 &up)
 {
     const glm::vec3 f = glm::normalize(center - eye);
     const glm::vec3 s = glm::normalize(glm::cross(f, up));

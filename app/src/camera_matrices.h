@@ -15,7 +15,7 @@ inline constexpr float cameraFieldOfViewDegrees = 45.0f;
 glm::mat4 perspectiveProjection(float aspectRatio, float nearPlane, float farPlane);
 
 // Right-handed look-at from eye towards center with the given up vector.
-glm::mat4 lookAt(const glm::vec3& eye, const glm::vec3& center, const glm::vec3& up);
+glm::mat4 lookAt(const glm::vec3 &eye, const glm::vec3 &center, const glm::vec3 &up);
 
 // Identity with m[2][0] = k: adds k * z to view-space x. Converges two parallel eyes by an off-axis shear.
 glm::mat4 shear(float k);

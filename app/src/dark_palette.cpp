@@ -11,7 +11,7 @@ QPalette darkPalette()
     const QColor accent(42, 130, 218);
 
     QPalette palette;
-    const auto set = [&palette](QPalette::ColorRole role, const QColor& colour) {
+    const auto set = [&palette](QPalette::ColorRole role, const QColor &colour) {
         palette.setBrush(QPalette::All, role, QBrush(colour, Qt::SolidPattern));
     };
     set(QPalette::Window, dark);

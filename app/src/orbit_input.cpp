@@ -9,7 +9,7 @@
 
 namespace ovi {
 
-void orbitWithMouse(OrbitalStereoCamera& camera, OrbitDragState& state, const QMouseEvent& event)
+void orbitWithMouse(OrbitalStereoCamera &camera, OrbitDragState &state, const QMouseEvent &event)
 {
     switch (event.type()) {
     case QEvent::MouseButtonPress:
@@ -46,7 +46,7 @@ void orbitWithMouse(OrbitalStereoCamera& camera, OrbitDragState& state, const QM
     }
 }
 
-void zoomWithWheel(OrbitalStereoCamera& camera, const QWheelEvent& event)
+void zoomWithWheel(OrbitalStereoCamera &camera, const QWheelEvent &event)
 {
     camera.radius -= static_cast<float>(event.angleDelta().y()) * zoomUnitsPerWheelDelta;
     camera.UpdatePosition();

@@ -10,9 +10,8 @@ namespace ovi {
 class OrbitalStereoCamera;
 
 // What the application remembers between mouse events to turn a left-button drag into an orbit.
-struct OrbitDragState
-{
-    QPoint lastMousePosition{0, 0};
+struct OrbitDragState {
+    QPoint lastMousePosition{ 0, 0 };
     bool dragging = false;
     // The first move after a press only records the position, so the view never jumps by the distance the
     // pointer travelled while no button was held.
@@ -25,9 +24,9 @@ inline constexpr float orbitRadiansPerPixel = 0.01f;
 inline constexpr float zoomUnitsPerWheelDelta = 0.01f;
 
 // Turns the camera with a left-button drag: right increases phi, down decreases theta.
-void orbitWithMouse(OrbitalStereoCamera& camera, OrbitDragState& state, const QMouseEvent& event);
+void orbitWithMouse(OrbitalStereoCamera &camera, OrbitDragState &state, const QMouseEvent &event);
 
 // Moves the camera nearer (positive vertical delta) or farther; the radius is not clamped.
-void zoomWithWheel(OrbitalStereoCamera& camera, const QWheelEvent& event);
+void zoomWithWheel(OrbitalStereoCamera &camera, const QWheelEvent &event);
 
 } // namespace ovi

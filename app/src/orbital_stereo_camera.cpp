@@ -15,8 +15,8 @@ OrbitalStereoCamera::~OrbitalStereoCamera() = default;
 
 void OrbitalStereoCamera::UpdatePosition()
 {
-    position = target
-        + radius * glm::vec3(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
+    position = target +
+            radius * glm::vec3(std::sin(theta) * std::cos(phi), std::cos(theta), std::sin(theta) * std::sin(phi));
     UpdateViewMatrices();
 
     const glm::vec3 d = target - position;

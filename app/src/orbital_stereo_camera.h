@@ -25,7 +25,7 @@ public:
     float radius = 20.0f;
     float phi = 0.0f;
     float theta = minimumTheta;
-    glm::vec3 target{0.0f, 0.0f, 0.0f};
+    glm::vec3 target{ 0.0f, 0.0f, 0.0f };
 };
 
 } // namespace ovi

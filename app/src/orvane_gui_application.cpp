@@ -16,7 +16,7 @@ namespace {
 
 // Queues the first pump event before anything else exists; it is delivered once exec() runs. Returns the tag
 // that engages the engine bundle right after.
-std::in_place_t postFirstUpdate(QObject& application)
+std::in_place_t postFirstUpdate(QObject &application)
 {
     postOrvaneUpdate(application);
     return std::in_place;
@@ -24,7 +24,7 @@ std::in_place_t postFirstUpdate(QObject& application)
 
 } // namespace
 
-OrvaneGuiApplication::OrvaneGuiApplication(int& argc, char** argv)
+OrvaneGuiApplication::OrvaneGuiApplication(int &argc, char **argv)
     : QApplication(argc, argv)
     , guiApplication()
     , impl(postFirstUpdate(*this))
@@ -41,15 +41,15 @@ OrvaneGuiApplication::OrvaneGuiApplication(int& argc, char** argv)
     QGuiApplication::setWindowIcon(QIcon(applicationIconResource()));
     QApplication::setPalette(darkPalette());
 
-    CameraControl* panel = window.cameraControl();
-    QWindow* vulkanWindow = &impl->vulkanWindow;
+    CameraControl *panel = window.cameraControl();
+    QWindow *vulkanWindow = &impl->vulkanWindow;
     connect(&destructionWatcher, &WindowDestructionWatcher::OnClose, this, [this] { shutDown(); });
     connect(&destructionWatcher, &WindowDestructionWatcher::OnScroll, this,
-            [this](QWheelEvent* e) { zoomWithWheel(camera, *e); });
+            [this](QWheelEvent *e) { zoomWithWheel(camera, *e); });
     connect(panel, &CameraControl::OnClose, this,
             [this] { QCoreApplication::postEvent(&window, new QCloseEvent, Qt::NormalEventPriority); });
     connect(&destructionWatcher, &WindowDestructionWatcher::OnMouseEvent, this,
-            [this](QMouseEvent* e) { orbitWithMouse(camera, orbitDrag, *e); });
+            [this](QMouseEvent *e) { orbitWithMouse(camera, orbitDrag, *e); });
     const auto followWindowSize = [this, vulkanWindow] {
         camera.SetViewportSize(vulkanWindow->width(), vulkanWindow->height());
     };
@@ -82,7 +82,7 @@ OrvaneGuiApplication::~OrvaneGuiApplication()
     impl.reset();
 }
 
-bool OrvaneGuiApplication::event(QEvent* e)
+bool OrvaneGuiApplication::event(QEvent *e)
 {
     pumpOrvaneUpdate(*this, *e, [this] { guiApplication.processEvents(0); });
     return QApplication::event(e);

@@ -21,19 +21,19 @@ namespace ovi {
 class OrvaneGuiApplication : public QApplication
 {
 public:
-    static constexpr const char* applicationName = "Tavisher Demo";
-    static constexpr const char* applicationVersion = "0.1.0";
+    static constexpr const char *applicationName = "Tavisher Demo";
+    static constexpr const char *applicationVersion = "0.1.0";
 
     // Throws std::runtime_error when the Vulkan instance cannot be created.
-    OrvaneGuiApplication(int& argc, char** argv);
+    OrvaneGuiApplication(int &argc, char **argv);
     ~OrvaneGuiApplication() override;
 
     // The frame pump; every event then goes on to QApplication::event.
-    bool event(QEvent* e) override;
+    bool event(QEvent *e) override;
 
-    Window& mainWindow() { return window; }
-    OrbitalStereoCamera& stereoCamera() { return camera; }
-    TbGui::GuiApplication& foundation() { return guiApplication; }
+    Window &mainWindow() { return window; }
+    OrbitalStereoCamera &stereoCamera() { return camera; }
+    TbGui::GuiApplication &foundation() { return guiApplication; }
     // False once the main window has closed and the engine bundle is gone.
     bool hasEngine() const { return impl.has_value(); }
 

@@ -8,19 +8,19 @@
 namespace ovi {
 
 OrvaneImpl::OrvaneImpl()
-    : vulkanWindow(static_cast<QScreen*>(nullptr))
+    : vulkanWindow(static_cast<QScreen *>(nullptr))
 {
 }
 
 OrvaneImpl::~OrvaneImpl() = default;
 
-void OrvaneImpl::Initialize(CameraControl*, OrbitalStereoCamera&)
+void OrvaneImpl::Initialize(CameraControl *, OrbitalStereoCamera &)
 {
     vulkanInstance.setApiVersion(QVersionNumber(apiMajor, apiMinor, 0));
     // Validation messages reach the log once, through the layer itself, not a second time through Qt.
     vulkanInstance.setFlags(QVulkanInstance::NoDebugOutputRedirect);
     if (!vulkanInstance.create()) {
-        static const char* const message = "Failed to create QVulkanInstance";
+        static const char *const message = "Failed to create QVulkanInstance";
         qCritical("%s", message);
         throw std::runtime_error(message);
     }

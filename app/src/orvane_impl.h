@@ -24,13 +24,13 @@ public:
     OrvaneImpl();
     ~OrvaneImpl();
 
-    OrvaneImpl(const OrvaneImpl&) = delete;
-    OrvaneImpl& operator=(const OrvaneImpl&) = delete;
+    OrvaneImpl(const OrvaneImpl &) = delete;
+    OrvaneImpl &operator=(const OrvaneImpl &) = delete;
 
     // Creates the Vulkan 1.2 instance and makes the window a Vulkan window with a surface. On failure it
     // logs "Failed to create QVulkanInstance" as critical and throws std::runtime_error with that text.
     // The panel is handed over for the engine set-up but not used.
-    void Initialize(CameraControl* cameraControl, OrbitalStereoCamera& camera);
+    void Initialize(CameraControl *cameraControl, OrbitalStereoCamera &camera);
 
     // The window's surface, made by Qt and owned by it; VK_NULL_HANDLE before Initialize.
     VkSurfaceKHR surface() const { return windowSurface; }

@@ -23,12 +23,12 @@ QEvent::Type OrvaneUpdateEvent::registeredType()
     return static_cast<QEvent::Type>(orvaneUpdateEventType);
 }
 
-void postOrvaneUpdate(QObject& receiver)
+void postOrvaneUpdate(QObject &receiver)
 {
     QCoreApplication::postEvent(&receiver, new OrvaneUpdateEvent, Qt::NormalEventPriority);
 }
 
-bool pumpOrvaneUpdate(QObject& receiver, const QEvent& event, const std::function<void()>& drainFoundationQueue)
+bool pumpOrvaneUpdate(QObject &receiver, const QEvent &event, const std::function<void()> &drainFoundationQueue)
 {
     if (event.type() != OrvaneUpdateEvent::registeredType())
         return false;

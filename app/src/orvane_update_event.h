@@ -21,11 +21,11 @@ public:
 };
 
 // Queues one OrvaneUpdateEvent for `receiver` at normal priority.
-void postOrvaneUpdate(QObject& receiver);
+void postOrvaneUpdate(QObject &receiver);
 
 // The frame pump's step. When `event` is an OrvaneUpdateEvent: drains the foundation queue once and queues
 // the next OrvaneUpdateEvent for `receiver`, and returns true. Any other event, including other custom
 // types, is left alone and false is returned.
-bool pumpOrvaneUpdate(QObject& receiver, const QEvent& event, const std::function<void()>& drainFoundationQueue);
+bool pumpOrvaneUpdate(QObject &receiver, const QEvent &event, const std::function<void()> &drainFoundationQueue);
 
 } // namespace ovi

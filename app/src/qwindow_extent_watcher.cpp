@@ -10,16 +10,16 @@ namespace ovi {
 
 namespace {
 
-uint32_t toDevicePixels(int logicalPixels, const QWindow& window)
+uint32_t toDevicePixels(int logicalPixels, const QWindow &window)
 {
-    const QScreen* screen = window.screen();
+    const QScreen *screen = window.screen();
     const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
     return static_cast<uint32_t>(std::ceil(static_cast<double>(logicalPixels) * ratio));
 }
 
 } // namespace
 
-QWindowExtentWatcher::QWindowExtentWatcher(QWindow* window)
+QWindowExtentWatcher::QWindowExtentWatcher(QWindow *window)
     : window(window)
 {
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);

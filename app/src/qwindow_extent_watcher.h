@@ -11,7 +11,7 @@ namespace ovi {
 class QWindowExtentWatcher
 {
 public:
-    explicit QWindowExtentWatcher(QWindow* window);
+    explicit QWindowExtentWatcher(QWindow *window);
     virtual ~QWindowExtentWatcher();
 
     // ceil(logical size x device-pixel ratio), computed in double precision.
@@ -20,7 +20,7 @@ public:
     virtual float scaleFactor();
 
 private:
-    QWindow* window = nullptr;
+    QWindow *window = nullptr;
 };
 
 } // namespace ovi

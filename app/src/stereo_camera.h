@@ -29,19 +29,19 @@ public:
     // never becomes infinite or undefined.
     void SetViewportSize(int width, int height);
 
-    glm::mat4 leftView{1.0f};
-    glm::mat4 rightView{1.0f};
-    glm::mat4 centerView{1.0f};
-    glm::mat4 projection{1.0f};
+    glm::mat4 leftView{ 1.0f };
+    glm::mat4 rightView{ 1.0f };
+    glm::mat4 centerView{ 1.0f };
+    glm::mat4 projection{ 1.0f };
     float eyeDisparity = 0.06f;
     float focusPlane = 10.0f;
     float nearPlane = 0.1f;
     float farPlane = 1000.0f;
     float aspectRatio = 1.0f;
     bool shearEnabled = true;
-    glm::vec3 position{0.0f, 0.0f, 0.0f};
-    glm::vec3 forward{0.0f, 0.0f, -1.0f};
-    glm::vec3 up{0.0f, 1.0f, 0.0f};
+    glm::vec3 position{ 0.0f, 0.0f, 0.0f };
+    glm::vec3 forward{ 0.0f, 0.0f, -1.0f };
+    glm::vec3 up{ 0.0f, 1.0f, 0.0f };
 
 Q_SIGNALS:
     void OnViewChanged();

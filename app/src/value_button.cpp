@@ -20,8 +20,7 @@ QString formatValue(float value)
 
 } // namespace
 
-ValueButton::ValueButton(const QIcon& icon, int horizontal, float minimum, float maximum, float value,
-                         QWidget* parent)
+ValueButton::ValueButton(const QIcon &icon, int horizontal, float minimum, float maximum, float value, QWidget *parent)
     : QPushButton(icon, QString(), parent)
     , minimum(minimum)
     , maximum(maximum)
@@ -36,7 +35,7 @@ ValueButton::ValueButton(const QIcon& icon, int horizontal, float minimum, float
     label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     label->setText(formatValue(value));
 
-    QBoxLayout* layout = nullptr;
+    QBoxLayout *layout = nullptr;
     if (horizontal == 0)
         layout = new QHBoxLayout;
     else
@@ -50,19 +49,19 @@ ValueButton::ValueButton(const QIcon& icon, int horizontal, float minimum, float
 
 ValueButton::~ValueButton() = default;
 
-void ValueButton::mousePressEvent(QMouseEvent* event)
+void ValueButton::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
         firstMove = true;
     QPushButton::mousePressEvent(event);
 }
 
-void ValueButton::mouseReleaseEvent(QMouseEvent* event)
+void ValueButton::mouseReleaseEvent(QMouseEvent *event)
 {
     QPushButton::mouseReleaseEvent(event);
 }
 
-void ValueButton::mouseMoveEvent(QMouseEvent* event)
+void ValueButton::mouseMoveEvent(QMouseEvent *event)
 {
     if (event->buttons() & Qt::LeftButton) {
         const QPoint position = event->position().toPoint();

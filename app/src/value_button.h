@@ -20,27 +20,27 @@ public:
 
     // horizontal != 0: dragged sideways, label below the icon; 0: dragged up and down, label beside the
     // icon, drawn vertically.
-    ValueButton(const QIcon& icon, int horizontal, float minimum, float maximum, float value,
-                QWidget* parent = nullptr);
+    ValueButton(const QIcon &icon, int horizontal, float minimum, float maximum, float value,
+                QWidget *parent = nullptr);
     ~ValueButton() override;
 
     float currentValue() const { return value; }
-    QLabel* valueLabel() const { return label; }
+    QLabel *valueLabel() const { return label; }
 
 Q_SIGNALS:
     void OnValueChanged(float value);
 
 protected:
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    QLabel* label = nullptr;
+    QLabel *label = nullptr;
     float minimum = 0.0f;
     float maximum = 0.0f;
     float value = 0.0f;
-    QPoint lastPosition{0, 0};
+    QPoint lastPosition{ 0, 0 };
     // The first move after a left press only records where the drag starts.
     bool firstMove = false;
     int horizontal = 1;

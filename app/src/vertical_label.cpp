@@ -4,7 +4,7 @@
 
 namespace ovi {
 
-VerticalLabel::VerticalLabel(QWidget* parent)
+VerticalLabel::VerticalLabel(QWidget *parent)
     : QLabel(parent)
 {
 }
@@ -19,7 +19,7 @@ QSize VerticalLabel::minimumSizeHint() const
     return QLabel::minimumSizeHint().transposed();
 }
 
-void VerticalLabel::paintEvent(QPaintEvent*)
+void VerticalLabel::paintEvent(QPaintEvent *)
 {
     // The label's own frame, alignment and margins play no part: only the rotated text is drawn.
     QPainter painter(this);

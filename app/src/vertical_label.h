@@ -9,13 +9,13 @@ namespace ovi {
 class VerticalLabel : public QLabel
 {
 public:
-    explicit VerticalLabel(QWidget* parent = nullptr);
+    explicit VerticalLabel(QWidget *parent = nullptr);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    void paintEvent(QPaintEvent *event) override;
 };
 
 } // namespace ovi

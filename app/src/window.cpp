@@ -7,7 +7,7 @@
 
 namespace ovi {
 
-Window::Window(QWindow* vulkanWindow)
+Window::Window(QWindow *vulkanWindow)
     : QMainWindow(nullptr, Qt::WindowFlags())
     , vulkanWindow_(vulkanWindow)
 {

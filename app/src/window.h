@@ -20,18 +20,18 @@ public:
     static constexpr int defaultWidth = 1920;
     static constexpr int defaultHeight = 1080;
 
-    explicit Window(QWindow* vulkanWindow);
+    explicit Window(QWindow *vulkanWindow);
     ~Window() override;
 
-    QWindow* vulkanWindow() const { return vulkanWindow_; }
-    CameraControl* cameraControl() const { return cameraControl_; }
-    QDockWidget* cameraDock() const { return cameraDock_; }
+    QWindow *vulkanWindow() const { return vulkanWindow_; }
+    CameraControl *cameraControl() const { return cameraControl_; }
+    QDockWidget *cameraDock() const { return cameraDock_; }
 
 private:
     // Not owned: it belongs to the engine bundle and goes with it, which clears this pointer.
     QPointer<QWindow> vulkanWindow_;
-    CameraControl* cameraControl_ = nullptr;
-    QDockWidget* cameraDock_ = nullptr;
+    CameraControl *cameraControl_ = nullptr;
+    QDockWidget *cameraDock_ = nullptr;
 };
 
 } // namespace ovi

@@ -10,14 +10,14 @@
 
 namespace ovi {
 
-WindowDestructionWatcher::WindowDestructionWatcher(Window* window)
+WindowDestructionWatcher::WindowDestructionWatcher(Window *window)
     : window(window)
 {
 }
 
 WindowDestructionWatcher::~WindowDestructionWatcher() = default;
 
-bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
+bool WindowDestructionWatcher::eventFilter(QObject *watched, QEvent *event)
 {
     const bool forVulkanWindow = watched != nullptr && watched == window->vulkanWindow();
     switch (event->type()) {
@@ -25,11 +25,11 @@ bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
         if (forVulkanWindow)
-            Q_EMIT OnMouseEvent(static_cast<QMouseEvent*>(event));
+            Q_EMIT OnMouseEvent(static_cast<QMouseEvent *>(event));
         break;
     case QEvent::KeyPress: {
         // Key presses count wherever the keyboard focus is, so the shortcuts work from any widget.
-        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const auto *keyEvent = static_cast<QKeyEvent *>(event);
         if (keyEvent->key() == Qt::Key_Return && keyEvent->modifiers().testFlag(Qt::AltModifier))
             window->setWindowState(Qt::WindowFullScreen);
         if (keyEvent->key() == Qt::Key_Escape && window->isFullScreen())
@@ -44,7 +44,7 @@ bool WindowDestructionWatcher::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::Wheel:
         if (forVulkanWindow)
-            Q_EMIT OnScroll(static_cast<QWheelEvent*>(event));
+            Q_EMIT OnScroll(static_cast<QWheelEvent *>(event));
         break;
     default:
         break;

@@ -17,21 +17,21 @@ class WindowDestructionWatcher : public QObject
     Q_OBJECT
 
 public:
-    explicit WindowDestructionWatcher(Window* window);
+    explicit WindowDestructionWatcher(Window *window);
     ~WindowDestructionWatcher() override;
 
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 Q_SIGNALS:
     // Emitted at most once: the filter removes itself from the application before emitting.
     void OnClose();
     // The event is valid only during the emission.
-    void OnMouseEvent(QMouseEvent* event);
+    void OnMouseEvent(QMouseEvent *event);
     // The event is valid only during the emission.
-    void OnScroll(QWheelEvent* event);
+    void OnScroll(QWheelEvent *event);
 
 private:
-    Window* window = nullptr;
+    Window *window = nullptr;
 };
 
 } // namespace ovi

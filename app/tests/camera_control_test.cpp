@@ -13,9 +13,9 @@
 
 namespace {
 
-QPushButton* button(const ovi::CameraControl& panel, const char* name)
+QPushButton *button(const ovi::CameraControl &panel, const char *name)
 {
-    auto* found = panel.findChild<QPushButton*>(QString::fromLatin1(name));
+    auto *found = panel.findChild<QPushButton *>(QString::fromLatin1(name));
     EXPECT_NE(found, nullptr) << name;
     return found;
 }
@@ -23,8 +23,8 @@ QPushButton* button(const ovi::CameraControl& panel, const char* name)
 TEST(AppResources, HoldEveryIconAt128Pixels)
 {
     ovi::registerAppResources();
-    for (const char* name : {":/stereo3.png", ":/3D.png", ":/3Dcursor.png", ":/close.png", ":/b.png", ":/a.png",
-                             ":/tavisher.png", ":/tavisher.ico"}) {
+    for (const char *name : { ":/stereo3.png", ":/3D.png", ":/3Dcursor.png", ":/close.png", ":/b.png", ":/a.png",
+                              ":/tavisher.png", ":/tavisher.ico" }) {
         const QPixmap pixmap(QString::fromLatin1(name));
         EXPECT_FALSE(pixmap.isNull()) << name;
         EXPECT_EQ(pixmap.size(), QSize(128, 128)) << name;
@@ -37,9 +37,9 @@ TEST(CameraControl, HasSixStyledSquareIconButtons)
 {
     ovi::CameraControl panel;
     EXPECT_STREQ(panel.metaObject()->className(), "ovi::CameraControl");
-    const auto buttons = panel.findChildren<QPushButton*>();
+    const auto buttons = panel.findChildren<QPushButton *>();
     ASSERT_EQ(buttons.size(), 6);
-    for (QPushButton* b : buttons) {
+    for (QPushButton *b : buttons) {
         EXPECT_EQ(b->size(), QSize(128, 128)) << b->objectName().toStdString();
         EXPECT_EQ(b->minimumSize(), QSize(128, 128));
         EXPECT_EQ(b->maximumSize(), QSize(128, 128));
@@ -48,14 +48,14 @@ TEST(CameraControl, HasSixStyledSquareIconButtons)
         EXPECT_TRUE(b->text().isEmpty());
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
     }
-    const auto valueButtons = panel.findChildren<ovi::ValueButton*>();
+    const auto valueButtons = panel.findChildren<ovi::ValueButton *>();
     ASSERT_EQ(valueButtons.size(), 2);
-    EXPECT_EQ(button(panel, "eyeDisparityButton")->findChild<QLabel*>()->text(), QStringLiteral("0.06"));
-    EXPECT_EQ(button(panel, "focusPlaneButton")->findChild<QLabel*>()->text(), QStringLiteral("5.00"));
+    EXPECT_EQ(button(panel, "eyeDisparityButton")->findChild<QLabel *>()->text(), QStringLiteral("0.06"));
+    EXPECT_EQ(button(panel, "focusPlaneButton")->findChild<QLabel *>()->text(), QStringLiteral("5.00"));
 }
 
 // The colour of a button's frame, as drawn, `inset` pixels in from the middle of its left edge.
-QColor frameColour(QPushButton& button, int inset)
+QColor frameColour(QPushButton &button, int inset)
 {
     const QImage image = button.grab().toImage();
     return image.pixelColor(inset, image.height() / 2);
@@ -68,7 +68,7 @@ TEST(CameraControl, ButtonFramesShowHoverAndPress)
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
     const QColor grey(0x8f, 0x8f, 0x91);
-    for (QPushButton* b : panel.findChildren<QPushButton*>()) {
+    for (QPushButton *b : panel.findChildren<QPushButton *>()) {
         const std::string name = b->objectName().toStdString();
         EXPECT_EQ(frameColour(*b, 0), grey) << name;
         EXPECT_EQ(frameColour(*b, 1), grey) << name;
@@ -76,13 +76,13 @@ TEST(CameraControl, ButtonFramesShowHoverAndPress)
         // Rounded: the corner itself lies outside the frame.
         EXPECT_NE(b->grab().toImage().pixelColor(0, 0), grey) << name;
 
-        QTest::mouseMove(b, {64, 64});
+        QTest::mouseMove(b, { 64, 64 });
         EXPECT_TRUE(b->underMouse()) << name;
         EXPECT_EQ(frameColour(*b, 3), QColor(Qt::red)) << name << " hovered";
         b->setDown(true);
         EXPECT_EQ(frameColour(*b, 3), QColor(Qt::yellow)) << name << " pressed";
         b->setDown(false);
-        QTest::mouseMove(&panel, {5, 5});
+        QTest::mouseMove(&panel, { 5, 5 });
         EXPECT_EQ(frameColour(*b, 0), grey) << name << " left alone";
     }
 }
@@ -90,17 +90,16 @@ TEST(CameraControl, ButtonFramesShowHoverAndPress)
 TEST(CameraControl, ClicksBecomeThePanelsSignals)
 {
     ovi::CameraControl panel;
-    const struct
-    {
-        const char* button;
+    const struct {
+        const char *button;
         void (ovi::CameraControl::*signal)();
     } cases[] = {
-        {"loadImageButton", &ovi::CameraControl::OnLoadImage},
-        {"loadModelButton", &ovi::CameraControl::OnLoadModel},
-        {"cursorButton", &ovi::CameraControl::OnToggleCursor},
-        {"closeButton", &ovi::CameraControl::OnClose},
+        { "loadImageButton", &ovi::CameraControl::OnLoadImage },
+        { "loadModelButton", &ovi::CameraControl::OnLoadModel },
+        { "cursorButton", &ovi::CameraControl::OnToggleCursor },
+        { "closeButton", &ovi::CameraControl::OnClose },
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         QSignalSpy all[] = {
             QSignalSpy(&panel, &ovi::CameraControl::OnLoadImage),
             QSignalSpy(&panel, &ovi::CameraControl::OnLoadModel),
@@ -111,7 +110,7 @@ TEST(CameraControl, ClicksBecomeThePanelsSignals)
         button(panel, c.button)->click();
         EXPECT_EQ(expected.count(), 1) << c.button;
         int total = 0;
-        for (const auto& spy : all)
+        for (const auto &spy : all)
             total += spy.count();
         EXPECT_EQ(total, 1) << c.button << " emitted another signal too";
     }
@@ -120,14 +119,14 @@ TEST(CameraControl, ClicksBecomeThePanelsSignals)
 TEST(CameraControl, CursorButtonStartsCheckedAndToggles)
 {
     ovi::CameraControl panel;
-    QPushButton* cursor = button(panel, "cursorButton");
+    QPushButton *cursor = button(panel, "cursorButton");
     EXPECT_TRUE(cursor->isCheckable());
     EXPECT_TRUE(cursor->isChecked());
     cursor->click();
     EXPECT_FALSE(cursor->isChecked());
     cursor->click();
     EXPECT_TRUE(cursor->isChecked());
-    for (const char* other : {"loadImageButton", "loadModelButton", "closeButton", "eyeDisparityButton"})
+    for (const char *other : { "loadImageButton", "loadModelButton", "closeButton", "eyeDisparityButton" })
         EXPECT_FALSE(button(panel, other)->isCheckable()) << other;
 }
 
@@ -140,20 +139,20 @@ TEST(CameraControl, ValueButtonsDriveEyeDisparityAndFocusPlane)
     QSignalSpy disparity(&panel, &ovi::CameraControl::OnEyeDisparityChanged);
     QSignalSpy focus(&panel, &ovi::CameraControl::OnFocusPlaneChanged);
 
-    QPushButton* eye = button(panel, "eyeDisparityButton");
-    QTest::mousePress(eye, Qt::LeftButton, Qt::NoModifier, {40, 64});
-    QTest::mouseMove(eye, {40, 64});
-    QTest::mouseMove(eye, {50, 64});
-    QTest::mouseRelease(eye, Qt::LeftButton, Qt::NoModifier, {50, 64});
+    QPushButton *eye = button(panel, "eyeDisparityButton");
+    QTest::mousePress(eye, Qt::LeftButton, Qt::NoModifier, { 40, 64 });
+    QTest::mouseMove(eye, { 40, 64 });
+    QTest::mouseMove(eye, { 50, 64 });
+    QTest::mouseRelease(eye, Qt::LeftButton, Qt::NoModifier, { 50, 64 });
     ASSERT_EQ(disparity.count(), 1);
     EXPECT_NEAR(disparity.at(0).at(0).toFloat(), 0.11f, 1e-6f);
     EXPECT_EQ(focus.count(), 0);
 
-    QPushButton* focusButton = button(panel, "focusPlaneButton");
-    QTest::mousePress(focusButton, Qt::LeftButton, Qt::NoModifier, {64, 100});
-    QTest::mouseMove(focusButton, {64, 100});
-    QTest::mouseMove(focusButton, {64, 80});
-    QTest::mouseRelease(focusButton, Qt::LeftButton, Qt::NoModifier, {64, 80});
+    QPushButton *focusButton = button(panel, "focusPlaneButton");
+    QTest::mousePress(focusButton, Qt::LeftButton, Qt::NoModifier, { 64, 100 });
+    QTest::mouseMove(focusButton, { 64, 100 });
+    QTest::mouseMove(focusButton, { 64, 80 });
+    QTest::mouseRelease(focusButton, Qt::LeftButton, Qt::NoModifier, { 64, 80 });
     ASSERT_EQ(focus.count(), 1);
     EXPECT_NEAR(focus.at(0).at(0).toFloat(), 14.95f, 1e-4f);
     EXPECT_EQ(disparity.count(), 1);
@@ -165,10 +164,10 @@ TEST(CameraControl, LaysTheButtonsOutInAColumnWithCloseAtTheBottom)
     panel.resize(168, 1200);
     panel.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
-    const char* order[] = {"loadImageButton", "loadModelButton", "cursorButton", "eyeDisparityButton",
-                           "focusPlaneButton", "closeButton"};
+    const char *order[] = { "loadImageButton",    "loadModelButton",  "cursorButton",
+                            "eyeDisparityButton", "focusPlaneButton", "closeButton" };
     int previousBottom = 0;
-    for (const char* name : order) {
+    for (const char *name : order) {
         const QRect r = button(panel, name)->geometry();
         EXPECT_EQ(r.left(), 20) << name;
         EXPECT_GT(r.top(), previousBottom) << name;
@@ -176,8 +175,8 @@ TEST(CameraControl, LaysTheButtonsOutInAColumnWithCloseAtTheBottom)
     }
     // Margins of 20 (the style may add a pixel or two around the frame), 50 between the first three
     // buttons and 50 more before the value buttons; the stretch pushes the close button to the bottom.
-    const auto top = [&](const char* name) { return button(panel, name)->geometry().top(); };
-    const auto bottom = [&](const char* name) { return button(panel, name)->geometry().bottom(); };
+    const auto top = [&](const char *name) { return button(panel, name)->geometry().top(); };
+    const auto bottom = [&](const char *name) { return button(panel, name)->geometry().bottom(); };
     EXPECT_GE(top("loadImageButton"), 20);
     EXPECT_LE(top("loadImageButton"), 24);
     const int actionGap = top("loadModelButton") - bottom("loadImageButton") - 1;

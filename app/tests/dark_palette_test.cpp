@@ -10,7 +10,7 @@
 namespace {
 
 // Relative luminance of an sRGB colour, 0 for black to 1 for white.
-double luminance(const QColor& colour)
+double luminance(const QColor &colour)
 {
     const auto linear = [](double channel) {
         return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
@@ -19,7 +19,7 @@ double luminance(const QColor& colour)
 }
 
 // From 1 (no difference) to 21 (black on white); 4.5 is the usual least for reading body text.
-double contrast(const QColor& a, const QColor& b)
+double contrast(const QColor &a, const QColor &b)
 {
     const double lighter = std::max(luminance(a), luminance(b));
     const double darker = std::min(luminance(a), luminance(b));
@@ -29,28 +29,25 @@ double contrast(const QColor& a, const QColor& b)
 TEST(DarkPalette, TextIsReadableOnItsDarkBackgroundInEveryColourGroup)
 {
     const QPalette palette = ovi::darkPalette();
-    const struct
-    {
+    const struct {
         QPalette::ColorRole text, background;
     } pairs[] = {
-        {QPalette::WindowText, QPalette::Window},
-        {QPalette::Text, QPalette::Base},
-        {QPalette::Text, QPalette::AlternateBase},
-        {QPalette::ButtonText, QPalette::Button},
-        {QPalette::HighlightedText, QPalette::Highlight},
+        { QPalette::WindowText, QPalette::Window },         { QPalette::Text, QPalette::Base },
+        { QPalette::Text, QPalette::AlternateBase },        { QPalette::ButtonText, QPalette::Button },
+        { QPalette::HighlightedText, QPalette::Highlight },
     };
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        for (const auto& pair : pairs) {
-            const QBrush& background = palette.brush(group, pair.background);
+    for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
+        for (const auto &pair : pairs) {
+            const QBrush &background = palette.brush(group, pair.background);
             const QColor text = palette.color(group, pair.text);
             EXPECT_EQ(background.style(), Qt::SolidPattern)
-                << "role " << int(pair.background) << " group " << int(group);
+                    << "role " << int(pair.background) << " group " << int(group);
             EXPECT_GE(contrast(text, background.color()), 4.5)
-                << "text role " << int(pair.text) << " on role " << int(pair.background) << " group " << int(group);
+                    << "text role " << int(pair.text) << " on role " << int(pair.background) << " group " << int(group);
         }
-        for (QPalette::ColorRole background : {QPalette::Window, QPalette::Base, QPalette::Button})
+        for (QPalette::ColorRole background : { QPalette::Window, QPalette::Base, QPalette::Button })
             EXPECT_LT(palette.color(group, background).lightness(), 64)
-                << "role " << int(background) << " group " << int(group);
+                    << "role " << int(background) << " group " << int(group);
     }
 }
 

@@ -1,7 +1,7 @@
 #include "camera_control.h"
 #include "dark_palette.h"
-#include "orvane_gui_application.h"
 #include "frame_counter.h"
+#include "orvane_gui_application.h"
 #include "orvane_update_event.h"
 
 #include <TbFoundation/update_event.h>
@@ -33,21 +33,20 @@ public:
     void TearDown() override { xcb_disconnect(connection); }
 
 private:
-    xcb_connection_t* connection = nullptr;
+    xcb_connection_t *connection = nullptr;
 };
 
-[[maybe_unused]] ::testing::Environment* const keepXServerUp = ::testing::AddGlobalTestEnvironment(new KeepXServerUp);
+[[maybe_unused]] ::testing::Environment *const keepXServerUp = ::testing::AddGlobalTestEnvironment(new KeepXServerUp);
 
 int argc = 1;
 char programName[] = "tavisher";
-char* argv[] = {programName, nullptr};
-
+char *argv[] = { programName, nullptr };
 
 // Counts the pump events Qt delivers to the application.
 class UpdateCounter : public QObject
 {
 public:
-    bool eventFilter(QObject*, QEvent* e) override
+    bool eventFilter(QObject *, QEvent *e) override
     {
         updates += e->type() == ovi::OrvaneUpdateEvent::registeredType();
         return false;
@@ -71,9 +70,9 @@ protected:
         QCoreApplication::removePostedEvents(nullptr);
     }
 
-    QWindow& vulkanWindow() { return *app->mainWindow().vulkanWindow(); }
-    ovi::CameraControl& panel() { return *app->mainWindow().cameraControl(); }
-    ovi::OrbitalStereoCamera& camera() { return app->stereoCamera(); }
+    QWindow &vulkanWindow() { return *app->mainWindow().vulkanWindow(); }
+    ovi::CameraControl &panel() { return *app->mainWindow().cameraControl(); }
+    ovi::OrbitalStereoCamera &camera() { return app->stereoCamera(); }
 
     // One pass over the pump events queued now.
     void pump() { QCoreApplication::sendPostedEvents(app.get(), ovi::OrvaneUpdateEvent::registeredType()); }
@@ -94,7 +93,7 @@ TEST_F(Application, HasItsIdentityLookAndWindow)
     EXPECT_EQ(QCoreApplication::applicationVersion(), QStringLiteral("0.1.0"));
     EXPECT_EQ(QApplication::style()->name(), QStringLiteral("fusion"));
     EXPECT_FALSE(QGuiApplication::windowIcon().isNull());
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Highlight})
+    for (QPalette::ColorRole role : { QPalette::Window, QPalette::WindowText, QPalette::Base, QPalette::Highlight })
         EXPECT_EQ(QApplication::palette().color(role), ovi::darkPalette().color(role)) << "role " << int(role);
 
     EXPECT_TRUE(app->hasEngine());
@@ -136,12 +135,12 @@ TEST_F(Application, PanelValuesReachTheCamera)
 
 TEST_F(Application, MouseAndWheelOnTheVulkanWindowMoveTheCamera)
 {
-    sendMouse(QEvent::MouseButtonPress, {100, 100}, Qt::LeftButton, Qt::LeftButton);
-    sendMouse(QEvent::MouseMove, {100, 100}, Qt::NoButton, Qt::LeftButton);
-    sendMouse(QEvent::MouseMove, {120, 100}, Qt::NoButton, Qt::LeftButton);
-    sendMouse(QEvent::MouseButtonRelease, {120, 100}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(QEvent::MouseButtonPress, { 100, 100 }, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, { 100, 100 }, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseMove, { 120, 100 }, Qt::NoButton, Qt::LeftButton);
+    sendMouse(QEvent::MouseButtonRelease, { 120, 100 }, Qt::LeftButton, Qt::NoButton);
     EXPECT_NEAR(camera().phi, 0.2f, 1e-6f);
-    sendMouse(QEvent::MouseMove, {300, 100}, Qt::NoButton, Qt::NoButton);
+    sendMouse(QEvent::MouseMove, { 300, 100 }, Qt::NoButton, Qt::NoButton);
     EXPECT_NEAR(camera().phi, 0.2f, 1e-6f);
 
     QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
@@ -171,7 +170,7 @@ TEST_F(Application, TheCameraFollowsTheVulkanWindowsShape)
 
 TEST_F(Application, ThePanelsCloseButtonEndsTheEngineOnce)
 {
-    auto* closeButton = panel().findChild<QPushButton*>(QStringLiteral("closeButton"));
+    auto *closeButton = panel().findChild<QPushButton *>(QStringLiteral("closeButton"));
     ASSERT_NE(closeButton, nullptr);
     closeButton->click();
     EXPECT_TRUE(app->hasEngine()) << "the close is posted, not sent";

@@ -11,17 +11,16 @@
 
 namespace {
 
-struct LoggedMessage
-{
+struct LoggedMessage {
     QtMsgType type;
     std::string text;
 };
 
 std::vector<LoggedMessage> logged;
 
-void recordMessage(QtMsgType type, const QMessageLogContext&, const QString& text)
+void recordMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
 {
-    logged.push_back({type, text.toStdString()});
+    logged.push_back({ type, text.toStdString() });
 }
 
 // Qt's offscreen platform has no Vulkan support, so creating the instance fails there.
@@ -34,14 +33,14 @@ TEST(OrvaneImpl, ReportsAFailedVulkanInstanceOnTheCriticalLogAndThrows)
     std::string thrown;
     try {
         impl.Initialize(nullptr, camera);
-    } catch (const std::runtime_error& error) {
+    } catch (const std::runtime_error &error) {
         thrown = error.what();
     }
     qInstallMessageHandler(previous);
 
     EXPECT_EQ(thrown, "Failed to create QVulkanInstance");
     int criticals = 0;
-    for (const LoggedMessage& message : logged) {
+    for (const LoggedMessage &message : logged) {
         if (message.type == QtCriticalMsg) {
             ++criticals;
             EXPECT_EQ(message.text, "Failed to create QVulkanInstance");

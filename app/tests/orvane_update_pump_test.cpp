@@ -12,17 +12,16 @@
 
 namespace {
 
-
 // A Qt object whose event handler is the application's pump, draining a real foundation queue.
 class PumpedObject : public QObject
 {
 public:
-    explicit PumpedObject(TbFoundation::CoreApplication& foundation)
+    explicit PumpedObject(TbFoundation::CoreApplication &foundation)
         : foundation(foundation)
     {
     }
 
-    bool event(QEvent* e) override
+    bool event(QEvent *e) override
     {
         if (e->type() == ovi::OrvaneUpdateEvent::registeredType())
             ++updates;
@@ -34,7 +33,7 @@ public:
         return QObject::event(e);
     }
 
-    TbFoundation::CoreApplication& foundation;
+    TbFoundation::CoreApplication &foundation;
     int updates = 0;
     int drains = 0;
     int pumped = 0;
@@ -44,7 +43,7 @@ class OrvaneUpdatePump : public ::testing::Test
 {
 protected:
     TbFoundation::CoreApplication foundation;
-    PumpedObject pumped{foundation};
+    PumpedObject pumped{ foundation };
 };
 
 TEST(OrvaneUpdateEvent, HasOneRegisteredCustomType)
@@ -80,7 +79,7 @@ TEST_F(OrvaneUpdatePump, OtherEventsNeverDrainTheFoundationQueue)
     FrameCounter engine;
     TbFoundation::CoreApplication::postEvent(&engine, std::make_unique<TbFoundation::UpdateEvent>());
     const auto otherCustomType = static_cast<QEvent::Type>(QEvent::registerEventType());
-    for (QEvent::Type type : {QEvent::User, otherCustomType, QEvent::Timer, QEvent::MouseMove}) {
+    for (QEvent::Type type : { QEvent::User, otherCustomType, QEvent::Timer, QEvent::MouseMove }) {
         QEvent other(type);
         QCoreApplication::sendEvent(&pumped, &other);
     }

@@ -12,7 +12,7 @@ namespace {
 
 int argc = 1;
 char programName[] = "tavisher-tests";
-char* argv[] = {programName, nullptr};
+char *argv[] = { programName, nullptr };
 
 class QtApplicationEnvironment : public ::testing::Environment
 {
@@ -23,12 +23,12 @@ public:
     std::unique_ptr<QApplication> application;
 };
 
-QtApplicationEnvironment* const environment = static_cast<QtApplicationEnvironment*>(
-    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment));
+QtApplicationEnvironment *const environment =
+        static_cast<QtApplicationEnvironment *>(::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment));
 
 } // namespace
 
-QApplication& qtApplication()
+QApplication &qtApplication()
 {
     return *environment->application;
 }

@@ -16,7 +16,7 @@ namespace {
 
 constexpr float tolerance = 1e-5f;
 
-void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected, float within = tolerance)
+void expectMatrixNear(const glm::mat4 &actual, const glm::mat4 &expected, float within = tolerance)
 {
     for (int c = 0; c < 4; ++c)
         for (int r = 0; r < 4; ++r)
@@ -24,7 +24,7 @@ void expectMatrixNear(const glm::mat4& actual, const glm::mat4& expected, float 
 }
 
 // Where a world point appears on the screen of the eye with this view: normalised device x and y.
-glm::vec2 onScreen(const ovi::StereoCamera& camera, const glm::mat4& view, const glm::vec3& point)
+glm::vec2 onScreen(const ovi::StereoCamera &camera, const glm::mat4 &view, const glm::vec3 &point)
 {
     const glm::vec4 clip = camera.projection * view * glm::vec4(point, 1.0f);
     return glm::vec2(clip) / clip.w;
@@ -32,19 +32,19 @@ glm::vec2 onScreen(const ovi::StereoCamera& camera, const glm::mat4& view, const
 
 // How far right the left eye sees a point compared with the right eye, on the screen: positive for points
 // that seem in front of the screen, negative for those behind it.
-float disparity(const ovi::StereoCamera& camera, const glm::vec3& point)
+float disparity(const ovi::StereoCamera &camera, const glm::vec3 &point)
 {
     return onScreen(camera, camera.leftView, point).x - onScreen(camera, camera.rightView, point).x;
 }
 
 // The world position of the eye with this view: the point the view takes to the origin.
-glm::vec3 eyePosition(const glm::mat4& view)
+glm::vec3 eyePosition(const glm::mat4 &view)
 {
     return glm::vec3(glm::inverse(view) * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
 }
 
 // Turns the camera to look somewhere off the axes, so that no coordinate is special.
-void lookObliquely(ovi::OrbitalStereoCamera& camera)
+void lookObliquely(ovi::OrbitalStereoCamera &camera)
 {
     camera.phi = 0.7f;
     camera.theta = 1.1f;
@@ -75,14 +75,14 @@ TEST(StereoCamera, ConvergesOnTheFocusPlane)
         return camera.position + distance * camera.forward + across * right + up * above;
     };
     // Anywhere on the focus plane both eyes see a point at the same place.
-    for (const glm::vec3 point : {ahead(camera.focusPlane, 0, 0), ahead(camera.focusPlane, 2, -1),
-                                  ahead(camera.focusPlane, -3, 1.5f)}) {
+    for (const glm::vec3 point :
+         { ahead(camera.focusPlane, 0, 0), ahead(camera.focusPlane, 2, -1), ahead(camera.focusPlane, -3, 1.5f) }) {
         const glm::vec2 left = onScreen(camera, camera.leftView, point);
         const glm::vec2 rightEye = onScreen(camera, camera.rightView, point);
         EXPECT_NEAR(left.x, rightEye.x, 1e-5f);
         EXPECT_NEAR(left.y, rightEye.y, 1e-5f);
     }
-    for (const float across : {0.0f, 1.0f}) {
+    for (const float across : { 0.0f, 1.0f }) {
         EXPECT_GT(disparity(camera, ahead(2.0f, across, 0)), 0.0f) << "nearer, " << across << " across";
         EXPECT_LT(disparity(camera, ahead(100.0f, across, 0)), 0.0f) << "farther, " << across << " across";
     }
@@ -90,7 +90,7 @@ TEST(StereoCamera, ConvergesOnTheFocusPlane)
 
 TEST(StereoCamera, TheEyesSitTheDisparityApartEitherSideOfTheCentre)
 {
-    for (const bool shear : {true, false}) {
+    for (const bool shear : { true, false }) {
         ovi::OrbitalStereoCamera camera;
         lookObliquely(camera);
         camera.shearEnabled = shear;
@@ -114,10 +114,9 @@ TEST(StereoCamera, WithoutShearTheEyesLookParallel)
     camera.UpdateViewMatrices();
     // Every point, near or far, is seen the same distance apart by the two eyes: they converge nowhere, and
     // everything seems in front of the screen.
-    for (const float distance : {2.0f, camera.focusPlane, 100.0f}) {
+    for (const float distance : { 2.0f, camera.focusPlane, 100.0f }) {
         const glm::vec4 point(camera.position + distance * camera.forward, 1.0f);
-        EXPECT_NEAR((camera.leftView * point).x - (camera.rightView * point).x, camera.eyeDisparity, 1e-4f)
-            << distance;
+        EXPECT_NEAR((camera.leftView * point).x - (camera.rightView * point).x, camera.eyeDisparity, 1e-4f) << distance;
         EXPECT_GT(disparity(camera, glm::vec3(point)), 0.0f) << distance;
     }
 }
@@ -160,7 +159,7 @@ TEST(StereoCamera, EmptyViewportKeepsTheLastAspectRatio)
     camera.SetViewportSize(1920, 1080);
     const glm::mat4 before = camera.projection;
     QSignalSpy projections(&camera, &ovi::StereoCamera::OnProjectionChanged);
-    for (const auto& [w, h] : {std::pair{1920, 0}, {0, 1080}, {0, 0}, {-5, 10}}) {
+    for (const auto &[w, h] : { std::pair{ 1920, 0 }, { 0, 1080 }, { 0, 0 }, { -5, 10 } }) {
         camera.SetViewportSize(w, h);
         EXPECT_FLOAT_EQ(camera.aspectRatio, 1.7777778f) << w << "x" << h;
     }
@@ -190,7 +189,7 @@ TEST(OrbitalStereoCamera, StartsAlmostStraightAboveTheTarget)
 TEST(OrbitalStereoCamera, PlacesTheCameraOnTheSphere)
 {
     ovi::OrbitalStereoCamera camera;
-    camera.target = {1.0f, 2.0f, 3.0f};
+    camera.target = { 1.0f, 2.0f, 3.0f };
     camera.radius = 5.0f;
     camera.phi = 1.5707964f;
     camera.theta = 1.5707964f;

@@ -22,31 +22,30 @@ std::unique_ptr<ovi::ValueButton> shownButton(int horizontal, float minimum, flo
 }
 
 // Presses the left button at `start`, moves through `path` and releases at the last point.
-void drag(QWidget* widget, QPoint start, std::initializer_list<QPoint> path)
+void drag(QWidget *widget, QPoint start, std::initializer_list<QPoint> path)
 {
     QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, start);
     QPoint last = start;
-    for (const QPoint& p : path) {
+    for (const QPoint &p : path) {
         QTest::mouseMove(widget, p);
         last = p;
     }
     QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, last);
 }
 
-float lastEmitted(const QSignalSpy& spy)
+float lastEmitted(const QSignalSpy &spy)
 {
     return spy.last().at(0).toFloat();
 }
 
 TEST(ValueButton, ShowsItsStartValueWithTwoDecimals)
 {
-    const struct
-    {
+    const struct {
         int horizontal;
         float value;
-        const char* text;
-    } cases[] = {{1, 0.06f, "0.06"}, {0, 5.0f, "5.00"}, {1, 0.125f, "0.13"}};
-    for (const auto& c : cases) {
+        const char *text;
+    } cases[] = { { 1, 0.06f, "0.06" }, { 0, 5.0f, "5.00" }, { 1, 0.125f, "0.13" } };
+    for (const auto &c : cases) {
         ovi::ValueButton button(QIcon(), c.horizontal, 0.0f, 100.0f, c.value);
         EXPECT_EQ(button.valueLabel()->text(), QString::fromLatin1(c.text));
         EXPECT_EQ(button.valueLabel()->font().family(), QStringLiteral("Arial"));
@@ -54,7 +53,7 @@ TEST(ValueButton, ShowsItsStartValueWithTwoDecimals)
         EXPECT_EQ(button.valueLabel()->alignment(), Qt::AlignHCenter | Qt::AlignBottom);
         EXPECT_TRUE(button.text().isEmpty());
         // Dragged up and down: the label is drawn vertically.
-        EXPECT_EQ(dynamic_cast<ovi::VerticalLabel*>(button.valueLabel()) != nullptr, c.horizontal == 0);
+        EXPECT_EQ(dynamic_cast<ovi::VerticalLabel *>(button.valueLabel()) != nullptr, c.horizontal == 0);
     }
 }
 
@@ -62,7 +61,7 @@ TEST(ValueButton, DraggingRightMovesHalfAPercentOfTheRangePerPixel)
 {
     auto button = shownButton(1, 0.0f, 1.0f, 0.06f);
     QSignalSpy changes(button.get(), &ovi::ValueButton::OnValueChanged);
-    drag(button.get(), {40, 64}, {{40, 64}, {50, 64}});
+    drag(button.get(), { 40, 64 }, { { 40, 64 }, { 50, 64 } });
     EXPECT_NEAR(button->currentValue(), 0.11f, 1e-6f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("0.11"));
     ASSERT_EQ(changes.count(), 1) << "the first move after the press only records the position";
@@ -73,14 +72,14 @@ TEST(ValueButton, ClampsAtBothEndsAndStillAnnounces)
 {
     auto button = shownButton(1, 0.0f, 1.0f, 0.06f);
     QSignalSpy changes(button.get(), &ovi::ValueButton::OnValueChanged);
-    drag(button.get(), {120, 64}, {{120, 64}, {20, 64}, {10, 64}});
+    drag(button.get(), { 120, 64 }, { { 120, 64 }, { 20, 64 }, { 10, 64 } });
     EXPECT_EQ(button->currentValue(), 0.0f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("0.00"));
     ASSERT_EQ(changes.count(), 2) << "a move that stays clamped is still announced";
     EXPECT_EQ(lastEmitted(changes), 0.0f);
 
     // 300 pixels right crosses more than the whole range.
-    drag(button.get(), {0, 64}, {{0, 64}, {100, 64}, {200, 64}, {300, 64}});
+    drag(button.get(), { 0, 64 }, { { 0, 64 }, { 100, 64 }, { 200, 64 }, { 300, 64 } });
     EXPECT_EQ(button->currentValue(), 1.0f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("1.00"));
 }
@@ -88,13 +87,13 @@ TEST(ValueButton, ClampsAtBothEndsAndStillAnnounces)
 TEST(ValueButton, VerticalButtonGrowsWhenDraggedUp)
 {
     auto button = shownButton(0, 0.5f, 100.0f, 5.0f);
-    drag(button.get(), {64, 100}, {{64, 100}, {64, 80}});
+    drag(button.get(), { 64, 100 }, { { 64, 100 }, { 64, 80 } });
     EXPECT_NEAR(button->currentValue(), 14.95f, 1e-4f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("14.95"));
     // Sideways movement means nothing to it.
-    drag(button.get(), {10, 80}, {{10, 80}, {100, 80}});
+    drag(button.get(), { 10, 80 }, { { 10, 80 }, { 100, 80 } });
     EXPECT_NEAR(button->currentValue(), 14.95f, 1e-4f);
-    drag(button.get(), {64, 0}, {{64, 0}, {64, 127}, {64, 300}});
+    drag(button.get(), { 64, 0 }, { { 64, 0 }, { 64, 127 }, { 64, 300 } });
     EXPECT_EQ(button->currentValue(), 0.5f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("0.50"));
 }
@@ -102,10 +101,10 @@ TEST(ValueButton, VerticalButtonGrowsWhenDraggedUp)
 TEST(ValueButton, EveryPressStartsWithARecordingMove)
 {
     auto button = shownButton(1, 0.0f, 1.0f, 0.5f);
-    drag(button.get(), {10, 64}, {{10, 64}, {20, 64}});
+    drag(button.get(), { 10, 64 }, { { 10, 64 }, { 20, 64 } });
     EXPECT_NEAR(button->currentValue(), 0.55f, 1e-6f);
     // The pointer travelled while released: the next drag must not jump by that distance.
-    drag(button.get(), {100, 64}, {{100, 64}});
+    drag(button.get(), { 100, 64 }, { { 100, 64 } });
     EXPECT_NEAR(button->currentValue(), 0.55f, 1e-6f);
 }
 
@@ -113,10 +112,10 @@ TEST(ValueButton, RightButtonDoesNothing)
 {
     auto button = shownButton(1, 0.0f, 1.0f, 0.06f);
     QSignalSpy changes(button.get(), &ovi::ValueButton::OnValueChanged);
-    QTest::mousePress(button.get(), Qt::RightButton, Qt::NoModifier, {10, 64});
-    QTest::mouseMove(button.get(), {10, 64});
-    QTest::mouseMove(button.get(), {60, 64});
-    QTest::mouseRelease(button.get(), Qt::RightButton, Qt::NoModifier, {60, 64});
+    QTest::mousePress(button.get(), Qt::RightButton, Qt::NoModifier, { 10, 64 });
+    QTest::mouseMove(button.get(), { 10, 64 });
+    QTest::mouseMove(button.get(), { 60, 64 });
+    QTest::mouseRelease(button.get(), Qt::RightButton, Qt::NoModifier, { 60, 64 });
     EXPECT_FLOAT_EQ(button->currentValue(), 0.06f);
     EXPECT_EQ(button->valueLabel()->text(), QStringLiteral("0.06"));
     EXPECT_EQ(changes.count(), 0);

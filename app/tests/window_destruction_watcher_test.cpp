@@ -24,68 +24,72 @@ protected:
         , window(vulkanWindow)
         , watcher(&window)
     {
-        qRegisterMetaType<QMouseEvent*>();
-        qRegisterMetaType<QWheelEvent*>();
+        qRegisterMetaType<QMouseEvent *>();
+        qRegisterMetaType<QWheelEvent *>();
         QCoreApplication::instance()->installEventFilter(&watcher);
     }
 
     ~WatchedWindow() override { QCoreApplication::instance()->removeEventFilter(&watcher); }
 
-    QWidget* panelButton() const { return window.cameraControl()->findChild<QPushButton*>(QStringLiteral("closeButton")); }
+    QWidget *panelButton() const
+    {
+        return window.cameraControl()->findChild<QPushButton *>(QStringLiteral("closeButton"));
+    }
 
-    void sendMouse(QObject* receiver, QEvent::Type type)
+    void sendMouse(QObject *receiver, QEvent::Type type)
     {
         QMouseEvent event(type, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(receiver, &event);
     }
 
-    void sendWheel(QObject* receiver)
+    void sendWheel(QObject *receiver)
     {
         QWheelEvent event(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(receiver, &event);
     }
 
-    void sendKey(QObject* receiver, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    void sendKey(QObject *receiver, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
         QCoreApplication::sendEvent(receiver, &event);
     }
 
-    void sendClose(QObject* receiver)
+    void sendClose(QObject *receiver)
     {
         QCloseEvent event;
         QCoreApplication::sendEvent(receiver, &event);
     }
 
-    QWindow* vulkanWindow; // owned by the window's container
+    QWindow *vulkanWindow; // owned by the window's container
     ovi::Window window;
     ovi::WindowDestructionWatcher watcher;
 };
 
 TEST(Window, FramesTheVulkanWindowAndTheCameraDock)
 {
-    auto* vulkanWindow = new QWindow;
+    auto *vulkanWindow = new QWindow;
     ovi::Window window(vulkanWindow);
     EXPECT_STREQ(window.metaObject()->className(), "ovi::Window");
     EXPECT_EQ(window.size(), QSize(1920, 1080));
     EXPECT_TRUE(window.windowTitle().isEmpty());
     EXPECT_EQ(window.vulkanWindow(), vulkanWindow);
 
-    QDockWidget* dock = window.cameraDock();
+    QDockWidget *dock = window.cameraDock();
     ASSERT_NE(dock, nullptr);
     EXPECT_EQ(dock->windowTitle(), QStringLiteral("Camera"));
     EXPECT_EQ(window.dockWidgetArea(dock), Qt::RightDockWidgetArea);
     EXPECT_EQ(int(dock->features()), 6);
     EXPECT_EQ(dock->widget(), window.cameraControl());
-    EXPECT_EQ(window.findChildren<QDockWidget*>().size(), 1);
+    EXPECT_EQ(window.findChildren<QDockWidget *>().size(), 1);
 
     // The central widget is the container of the Vulkan window.
-    QWidget* central = window.centralWidget();
+    QWidget *central = window.centralWidget();
     ASSERT_NE(central, nullptr);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    EXPECT_EQ(vulkanWindow->parent(), central->windowHandle() != nullptr ? central->windowHandle() : window.windowHandle());
+    EXPECT_EQ(vulkanWindow->parent(),
+              central->windowHandle() != nullptr ? central->windowHandle() : window.windowHandle());
     EXPECT_GT(central->width(), 1000);
     EXPECT_GT(dock->geometry().left(), central->geometry().left());
 }
@@ -94,14 +98,14 @@ TEST_F(WatchedWindow, ForwardsMouseInputOfTheVulkanWindowOnly)
 {
     QSignalSpy mice(&watcher, &ovi::WindowDestructionWatcher::OnMouseEvent);
     QSignalSpy wheels(&watcher, &ovi::WindowDestructionWatcher::OnScroll);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease})
+    for (QEvent::Type type : { QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease })
         sendMouse(vulkanWindow, type);
     EXPECT_EQ(mice.count(), 3);
     sendMouse(vulkanWindow, QEvent::MouseButtonDblClick);
     EXPECT_EQ(mice.count(), 3) << "double clicks are not forwarded";
 
-    for (QObject* other : {static_cast<QObject*>(panelButton()), static_cast<QObject*>(window.cameraControl()),
-                           static_cast<QObject*>(&window)}) {
+    for (QObject *other : { static_cast<QObject *>(panelButton()), static_cast<QObject *>(window.cameraControl()),
+                            static_cast<QObject *>(&window) }) {
         sendMouse(other, QEvent::MouseButtonPress);
         sendWheel(other);
     }
@@ -165,17 +169,16 @@ TEST_F(WatchedWindow, NeverConsumesAnEvent)
 
 TEST_F(WatchedWindow, KeyPressStillReachesTheFocusedWidget)
 {
-    struct KeyCounter : QObject
-    {
+    struct KeyCounter : QObject {
         int presses = 0;
-        bool eventFilter(QObject*, QEvent* e) override
+        bool eventFilter(QObject *, QEvent *e) override
         {
             presses += e->type() == QEvent::KeyPress;
             return false;
         }
     } counter;
     // Installed later, so it runs before the watcher; what matters is that the delivery goes on after both.
-    QWidget* target = panelButton();
+    QWidget *target = panelButton();
     target->installEventFilter(&counter);
     sendKey(target, Qt::Key_Return, Qt::AltModifier);
     EXPECT_EQ(counter.presses, 1);

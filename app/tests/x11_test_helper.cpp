@@ -17,10 +17,10 @@
 
 namespace {
 
-xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
+xcb_atom_t internAtom(xcb_connection_t *connection, const char *name)
 {
     const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name);
-    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(connection, cookie, nullptr);
     if (reply == nullptr)
         return XCB_ATOM_NONE;
     const xcb_atom_t atom = reply->atom;
@@ -28,11 +28,12 @@ xcb_atom_t internAtom(xcb_connection_t* connection, const char* name)
     return atom;
 }
 
-std::string atomName(xcb_connection_t* connection, xcb_atom_t atom)
+std::string atomName(xcb_connection_t *connection, xcb_atom_t atom)
 {
     if (atom == XCB_ATOM_NONE)
         return "none";
-    xcb_get_atom_name_reply_t* reply = xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, atom), nullptr);
+    xcb_get_atom_name_reply_t *reply =
+            xcb_get_atom_name_reply(connection, xcb_get_atom_name(connection, atom), nullptr);
     if (reply == nullptr)
         return "?";
     std::string name(xcb_get_atom_name_name(reply), size_t(xcb_get_atom_name_name_length(reply)));
@@ -40,7 +41,7 @@ std::string atomName(xcb_connection_t* connection, xcb_atom_t atom)
     return name;
 }
 
-int sendClose(xcb_connection_t* connection, xcb_window_t window)
+int sendClose(xcb_connection_t *connection, xcb_window_t window)
 {
     xcb_client_message_event_t message;
     std::memset(&message, 0, sizeof message);
@@ -52,8 +53,8 @@ int sendClose(xcb_connection_t* connection, xcb_window_t window)
     message.data.data32[1] = XCB_CURRENT_TIME;
 
     const xcb_void_cookie_t cookie = xcb_send_event_checked(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
-                                                            reinterpret_cast<const char*>(&message));
-    xcb_generic_error_t* error = xcb_request_check(connection, cookie);
+                                                            reinterpret_cast<const char *>(&message));
+    xcb_generic_error_t *error = xcb_request_check(connection, cookie);
     if (error == nullptr)
         return 0;
     std::fprintf(stderr, "x11_test_helper: X error %d while sending the close request\n", int(error->error_code));
@@ -61,9 +62,9 @@ int sendClose(xcb_connection_t* connection, xcb_window_t window)
     return 1;
 }
 
-int watchState(xcb_connection_t* connection)
+int watchState(xcb_connection_t *connection)
 {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
     // Clients send these with the structure-notify and substructure-redirect masks; structure notify can be
     // selected by anyone, substructure redirect only by a window manager.
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
@@ -74,11 +75,11 @@ int watchState(xcb_connection_t* connection)
     std::printf("watching\n");
     std::fflush(stdout);
 
-    while (xcb_generic_event_t* event = xcb_wait_for_event(connection)) {
+    while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
         if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE) {
-            const auto* message = reinterpret_cast<const xcb_client_message_event_t*>(event);
+            const auto *message = reinterpret_cast<const xcb_client_message_event_t *>(event);
             if (message->type == netWmState && message->format == 32) {
-                static const char* const actions[] = {"remove", "add", "toggle"};
+                static const char *const actions[] = { "remove", "add", "toggle" };
                 const uint32_t action = message->data.data32[0];
                 for (int i = 1; i <= 2; ++i) {
                     if (message->data.data32[i] == XCB_ATOM_NONE)
@@ -96,7 +97,7 @@ int watchState(xcb_connection_t* connection)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     const std::string command = argc >= 2 ? argv[1] : "";
     if (!((command == "close" && argc == 3) || (command == "watch-state" && argc == 2))) {
@@ -104,7 +105,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         std::fprintf(stderr, "x11_test_helper: cannot connect to the X display\n");
         return 1;

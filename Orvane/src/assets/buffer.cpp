@@ -26,9 +26,10 @@ bool Buffer::isHostVisible(TbGpu::MemoryUsage memoryUsage, TbGpu::BufferUsageFla
 
 Buffer::Buffer()
 {
-    hostVisible = TbBindings::createBinding(
-            [](const TbGpu::MemoryUsage &memory, const TbGpu::BufferUsageFlags &bits) { return isHostVisible(memory, bits); },
-            memoryUsage, usage);
+    hostVisible =
+            TbBindings::createBinding([](const TbGpu::MemoryUsage &memory,
+                                         const TbGpu::BufferUsageFlags &bits) { return isHostVisible(memory, bits); },
+                                      memoryUsage, usage);
 
     memoryUsage.valueChanged().connect([this](const TbGpu::MemoryUsage &) { changed.emit(this); });
     usage.valueChanged().connect([this](const TbGpu::BufferUsageFlags &) { changed.emit(this); });

@@ -64,14 +64,14 @@ constexpr uint32_t fourCC(char a, char b, char c, char d)
 
 // How the file's texels become the image's texels.
 enum class Conversion {
-    Copy,         // bytes are used as they are
-    ExpandRgb24,  // 3-byte texels gain a fourth byte of 255
+    Copy, // bytes are used as they are
+    ExpandRgb24, // 3-byte texels gain a fourth byte of 255
     OpaqueAlpha32 // 4-byte texels whose fourth byte is unused: it becomes 255
 };
 
 struct FormatInfo {
     Format format = Format::UNDEFINED;
-    uint32_t blockBytes = 0;      // bytes per 4x4 block (compressed) or per texel in the image
+    uint32_t blockBytes = 0; // bytes per 4x4 block (compressed) or per texel in the image
     bool compressed = false;
     uint32_t sourceBlockBytes = 0; // bytes per texel in the file when it differs (conversion)
     Conversion conversion = Conversion::Copy;
@@ -79,8 +79,14 @@ struct FormatInfo {
     uint32_t fileBlockBytes() const { return sourceBlockBytes ? sourceBlockBytes : blockBytes; }
 };
 
-constexpr FormatInfo plain(Format format, uint32_t bytes) { return { format, bytes, false, 0, Conversion::Copy }; }
-constexpr FormatInfo blocks(Format format, uint32_t bytes) { return { format, bytes, true, 0, Conversion::Copy }; }
+constexpr FormatInfo plain(Format format, uint32_t bytes)
+{
+    return { format, bytes, false, 0, Conversion::Copy };
+}
+constexpr FormatInfo blocks(Format format, uint32_t bytes)
+{
+    return { format, bytes, true, 0, Conversion::Copy };
+}
 
 struct DxgiEntry {
     uint32_t dxgi;
@@ -89,30 +95,30 @@ struct DxgiEntry {
 
 // The comments give the DXGI names of the codes.
 constexpr std::array kDxgiFormats{
-    DxgiEntry{ 2, plain(Format::R32G32B32A32_SFLOAT, 16) },      // R32G32B32A32_FLOAT
-    DxgiEntry{ 10, plain(Format::R16G16B16A16_SFLOAT, 8) },      // R16G16B16A16_FLOAT
-    DxgiEntry{ 28, plain(Format::R8G8B8A8_UNORM, 4) },           // R8G8B8A8_UNORM
-    DxgiEntry{ 29, plain(Format::R8G8B8A8_SRGB, 4) },            // R8G8B8A8_UNORM_SRGB
-    DxgiEntry{ 41, plain(Format::R32_SFLOAT, 4) },               // R32_FLOAT
-    DxgiEntry{ 49, plain(Format::R8G8_UNORM, 2) },               // R8G8_UNORM
-    DxgiEntry{ 54, plain(Format::R16_SFLOAT, 2) },               // R16_FLOAT
-    DxgiEntry{ 61, plain(Format::R8_UNORM, 1) },                 // R8_UNORM
-    DxgiEntry{ 71, blocks(Format::BC1_RGBA_UNORM_BLOCK, 8) },    // BC1_UNORM
-    DxgiEntry{ 72, blocks(Format::BC1_RGBA_SRGB_BLOCK, 8) },     // BC1_UNORM_SRGB
-    DxgiEntry{ 74, blocks(Format::BC2_UNORM_BLOCK, 16) },        // BC2_UNORM
-    DxgiEntry{ 75, blocks(Format::BC2_SRGB_BLOCK, 16) },         // BC2_UNORM_SRGB
-    DxgiEntry{ 77, blocks(Format::BC3_UNORM_BLOCK, 16) },        // BC3_UNORM
-    DxgiEntry{ 78, blocks(Format::BC3_SRGB_BLOCK, 16) },         // BC3_UNORM_SRGB
-    DxgiEntry{ 80, blocks(Format::BC4_UNORM_BLOCK, 8) },         // BC4_UNORM
-    DxgiEntry{ 81, blocks(Format::BC4_SNORM_BLOCK, 8) },         // BC4_SNORM
-    DxgiEntry{ 83, blocks(Format::BC5_UNORM_BLOCK, 16) },        // BC5_UNORM
-    DxgiEntry{ 84, blocks(Format::BC5_SNORM_BLOCK, 16) },        // BC5_SNORM
-    DxgiEntry{ 87, plain(Format::B8G8R8A8_UNORM, 4) },           // B8G8R8A8_UNORM
-    DxgiEntry{ 91, plain(Format::B8G8R8A8_SRGB, 4) },            // B8G8R8A8_UNORM_SRGB
-    DxgiEntry{ 95, blocks(Format::BC6H_UFLOAT_BLOCK, 16) },      // BC6H_UF16
-    DxgiEntry{ 96, blocks(Format::BC6H_SFLOAT_BLOCK, 16) },      // BC6H_SF16
-    DxgiEntry{ 98, blocks(Format::BC7_UNORM_BLOCK, 16) },        // BC7_UNORM
-    DxgiEntry{ 99, blocks(Format::BC7_SRGB_BLOCK, 16) },         // BC7_UNORM_SRGB
+    DxgiEntry{ 2, plain(Format::R32G32B32A32_SFLOAT, 16) }, // R32G32B32A32_FLOAT
+    DxgiEntry{ 10, plain(Format::R16G16B16A16_SFLOAT, 8) }, // R16G16B16A16_FLOAT
+    DxgiEntry{ 28, plain(Format::R8G8B8A8_UNORM, 4) }, // R8G8B8A8_UNORM
+    DxgiEntry{ 29, plain(Format::R8G8B8A8_SRGB, 4) }, // R8G8B8A8_UNORM_SRGB
+    DxgiEntry{ 41, plain(Format::R32_SFLOAT, 4) }, // R32_FLOAT
+    DxgiEntry{ 49, plain(Format::R8G8_UNORM, 2) }, // R8G8_UNORM
+    DxgiEntry{ 54, plain(Format::R16_SFLOAT, 2) }, // R16_FLOAT
+    DxgiEntry{ 61, plain(Format::R8_UNORM, 1) }, // R8_UNORM
+    DxgiEntry{ 71, blocks(Format::BC1_RGBA_UNORM_BLOCK, 8) }, // BC1_UNORM
+    DxgiEntry{ 72, blocks(Format::BC1_RGBA_SRGB_BLOCK, 8) }, // BC1_UNORM_SRGB
+    DxgiEntry{ 74, blocks(Format::BC2_UNORM_BLOCK, 16) }, // BC2_UNORM
+    DxgiEntry{ 75, blocks(Format::BC2_SRGB_BLOCK, 16) }, // BC2_UNORM_SRGB
+    DxgiEntry{ 77, blocks(Format::BC3_UNORM_BLOCK, 16) }, // BC3_UNORM
+    DxgiEntry{ 78, blocks(Format::BC3_SRGB_BLOCK, 16) }, // BC3_UNORM_SRGB
+    DxgiEntry{ 80, blocks(Format::BC4_UNORM_BLOCK, 8) }, // BC4_UNORM
+    DxgiEntry{ 81, blocks(Format::BC4_SNORM_BLOCK, 8) }, // BC4_SNORM
+    DxgiEntry{ 83, blocks(Format::BC5_UNORM_BLOCK, 16) }, // BC5_UNORM
+    DxgiEntry{ 84, blocks(Format::BC5_SNORM_BLOCK, 16) }, // BC5_SNORM
+    DxgiEntry{ 87, plain(Format::B8G8R8A8_UNORM, 4) }, // B8G8R8A8_UNORM
+    DxgiEntry{ 91, plain(Format::B8G8R8A8_SRGB, 4) }, // B8G8R8A8_UNORM_SRGB
+    DxgiEntry{ 95, blocks(Format::BC6H_UFLOAT_BLOCK, 16) }, // BC6H_UF16
+    DxgiEntry{ 96, blocks(Format::BC6H_SFLOAT_BLOCK, 16) }, // BC6H_SF16
+    DxgiEntry{ 98, blocks(Format::BC7_UNORM_BLOCK, 16) }, // BC7_UNORM
+    DxgiEntry{ 99, blocks(Format::BC7_SRGB_BLOCK, 16) }, // BC7_UNORM_SRGB
 };
 
 struct FourCCEntry {
@@ -130,7 +136,7 @@ constexpr std::array kFourCCFormats{
     FourCCEntry{ fourCC('A', 'T', 'I', '2'), blocks(Format::BC5_UNORM_BLOCK, 16) },
     FourCCEntry{ fourCC('B', 'C', '5', 'U'), blocks(Format::BC5_UNORM_BLOCK, 16) },
     FourCCEntry{ fourCC('B', 'C', '5', 'S'), blocks(Format::BC5_SNORM_BLOCK, 16) },
-    FourCCEntry{ 113, plain(Format::R16G16B16A16_SFLOAT, 8) },  // D3DFMT_A16B16G16R16F
+    FourCCEntry{ 113, plain(Format::R16G16B16A16_SFLOAT, 8) }, // D3DFMT_A16B16G16R16F
     FourCCEntry{ 116, plain(Format::R32G32B32A32_SFLOAT, 16) }, // D3DFMT_A32B32G32R32F
 };
 
@@ -157,11 +163,17 @@ uint32_t readU32(std::span<const uint8_t> bytes, uint64_t offset)
 {
     // Callers have checked offset + 4 <= bytes.size().
     return uint32_t(bytes[offset]) | uint32_t(bytes[offset + 1]) << 8 | uint32_t(bytes[offset + 2]) << 16 |
-           uint32_t(bytes[offset + 3]) << 24;
+            uint32_t(bytes[offset + 3]) << 24;
 }
 
-bool checkedMul(uint64_t a, uint64_t b, uint64_t &result) { return !__builtin_mul_overflow(a, b, &result); }
-bool checkedAdd(uint64_t a, uint64_t b, uint64_t &result) { return !__builtin_add_overflow(a, b, &result); }
+bool checkedMul(uint64_t a, uint64_t b, uint64_t &result)
+{
+    return !__builtin_mul_overflow(a, b, &result);
+}
+bool checkedAdd(uint64_t a, uint64_t b, uint64_t &result)
+{
+    return !__builtin_add_overflow(a, b, &result);
+}
 
 std::string describeFourCC(uint32_t code)
 {
@@ -215,7 +227,10 @@ std::optional<FormatInfo> legacyFormat(std::span<const uint8_t> bytes, std::stri
     return std::nullopt;
 }
 
-uint32_t levelExtent(uint32_t base, uint32_t level) { return std::max<uint32_t>(1u, base >> level); }
+uint32_t levelExtent(uint32_t base, uint32_t level)
+{
+    return std::max<uint32_t>(1u, base >> level);
+}
 
 // Bytes of one level in the given texel size; cannot overflow within the dimension limits, but checked
 // all the same.
@@ -322,7 +337,7 @@ std::optional<Header> parseHeader(std::span<const uint8_t> bytes, std::string &e
         return std::nullopt;
 
     const bool hasDx10 =
-        (readU32(bytes, kOffPfFlags) & kPfFourCC) && readU32(bytes, kOffPfFourCC) == fourCC('D', 'X', '1', '0');
+            (readU32(bytes, kOffPfFlags) & kPfFourCC) && readU32(bytes, kOffPfFourCC) == fourCC('D', 'X', '1', '0');
     std::optional<Header> header = hasDx10 ? parseDx10Header(bytes, error) : parseLegacyHeader(bytes, error);
     // Some writers leave the mip count at 0 for a single level.
     if (header)
@@ -365,7 +380,11 @@ std::optional<Layout> layOutSubresources(const Header &header, uint64_t availabl
     std::vector<DdsSubresource> chain;
     uint64_t chainFileBytes = 0;
     for (uint32_t level = 0; level < header.mipLevels; ++level) {
-        DdsSubresource sub{ 0, 0, level, levelExtent(header.width, level), levelExtent(header.height, level),
+        DdsSubresource sub{ 0,
+                            0,
+                            level,
+                            levelExtent(header.width, level),
+                            levelExtent(header.height, level),
                             levelExtent(header.depth, level) };
         uint64_t fileSize = 0;
         if (!levelBytes(format, format.blockBytes, sub.width, sub.height, sub.depth, sub.size) ||
@@ -415,7 +434,10 @@ std::vector<uint8_t> copyTexels(const FormatInfo &format, const uint8_t *source,
     return texels;
 }
 
-DdsReadResult failure(std::string reason) { return { std::nullopt, std::move(reason) }; }
+DdsReadResult failure(std::string reason)
+{
+    return { std::nullopt, std::move(reason) };
+}
 
 } // namespace
 

@@ -32,8 +32,9 @@ const std::vector<std::vector<uint8_t>> &Material::staticUniformData() const
 void Material::setTexture(uint32_t set, uint32_t binding, Texture *texture)
 {
     auto bindings = textureBindings.get();
-    const auto it = std::find_if(bindings.begin(), bindings.end(),
-                                 [&](const BindingAndTexture &entry) { return entry.set == set && entry.binding == binding; });
+    const auto it = std::find_if(bindings.begin(), bindings.end(), [&](const BindingAndTexture &entry) {
+        return entry.set == set && entry.binding == binding;
+    });
     if (it != bindings.end())
         it->texture = texture;
     else
@@ -44,8 +45,9 @@ void Material::setTexture(uint32_t set, uint32_t binding, Texture *texture)
 void Material::setUniformBuffer(uint32_t set, uint32_t binding, Buffer *buffer, uint32_t offset)
 {
     auto bindings = uniformBufferBindings.get();
-    const auto it = std::find_if(bindings.begin(), bindings.end(),
-                                 [&](const BindingAndUBO &entry) { return entry.set == set && entry.binding == binding; });
+    const auto it = std::find_if(bindings.begin(), bindings.end(), [&](const BindingAndUBO &entry) {
+        return entry.set == set && entry.binding == binding;
+    });
     if (it != bindings.end()) {
         it->offset = offset;
         it->buffer = buffer;

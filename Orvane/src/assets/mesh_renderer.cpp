@@ -26,8 +26,8 @@ struct PositionFormat {
     std::size_t componentSize;
 };
 constexpr PositionFormat PositionFormats[] = {
-    { Format::R8G8B8_SINT, 1 },    { Format::R8G8B8_UINT, 1 },    { Format::R16G16B16_SINT, 2 },
-    { Format::R16G16B16_UINT, 2 }, { Format::R32G32B32_SINT, 4 }, { Format::R32G32B32_UINT, 4 },
+    { Format::R8G8B8_SINT, 1 },      { Format::R8G8B8_UINT, 1 },    { Format::R16G16B16_SINT, 2 },
+    { Format::R16G16B16_UINT, 2 },   { Format::R32G32B32_SINT, 4 }, { Format::R32G32B32_UINT, 4 },
     { Format::R32G32B32_SFLOAT, 4 },
 };
 
@@ -173,8 +173,9 @@ TriangleParsingInfo MeshRenderer::computeParsingInfo() const
         return emptyParsingInfo();
 
     const auto &attributes = currentMaterial->shaderProgram.get()->vertexAttributes();
-    const auto positionInput = std::find_if(attributes.begin(), attributes.end(),
-                                            [](const ShaderAttribute &attribute) { return attribute.name == "vertexPosition"; });
+    const auto positionInput = std::find_if(attributes.begin(), attributes.end(), [](const ShaderAttribute &attribute) {
+        return attribute.name == "vertexPosition";
+    });
     // Locations are unsigned here; one above the signed range stands for a negative location.
     if (positionInput == attributes.end() || int32_t(positionInput->location) < 0) {
         SPDLOG_WARN("Unable to find vertexPosition attribute to compute mesh local BV");
@@ -182,10 +183,12 @@ TriangleParsingInfo MeshRenderer::computeParsingInfo() const
     }
 
     const TbGpu::VertexOptions &vertexFormat = currentMesh->vertexFormat.get();
-    const auto attribute = std::find_if(vertexFormat.attributes.begin(), vertexFormat.attributes.end(),
-                                        [&](const TbGpu::VertexAttribute &candidate) { return candidate.location == positionInput->location; });
+    const auto attribute = std::find_if(
+            vertexFormat.attributes.begin(), vertexFormat.attributes.end(),
+            [&](const TbGpu::VertexAttribute &candidate) { return candidate.location == positionInput->location; });
     if (attribute == vertexFormat.attributes.end()) {
-        SPDLOG_WARN("Unable to find vertexPosition attribute in vertexFormat for location {}. Unable to compute mesh local BV",
+        SPDLOG_WARN("Unable to find vertexPosition attribute in vertexFormat for location {}. Unable to compute mesh "
+                    "local BV",
                     positionInput->location);
         return emptyParsingInfo();
     }
@@ -205,7 +208,8 @@ TriangleParsingInfo MeshRenderer::computeParsingInfo() const
     }
 
     if (layout.binding >= currentMesh->vertexBuffers.get().size()) {
-        SPDLOG_WARN("Unable to find vertex data for vertexPosition attribute with binding {}. Unable to compute mesh local BV",
+        SPDLOG_WARN("Unable to find vertex data for vertexPosition attribute with binding {}. Unable to compute mesh "
+                    "local BV",
                     layout.binding);
         return emptyParsingInfo();
     }
@@ -272,7 +276,8 @@ BoundingSphere MeshRenderer::localBoundingSphere()
                 vertexNumber = int64_t(index) + command.vertexOffset;
             }
             if (componentSize == 0) {
-                SPDLOG_WARN("Unsupported vertex format {}. Unable to compute mesh local BV", uint32_t(info.positionFormat));
+                SPDLOG_WARN("Unsupported vertex format {}. Unable to compute mesh local BV",
+                            uint32_t(info.positionFormat));
                 continue;
             }
             // Offsets are checked before they are formed, so that no vertex outside the data is read.

@@ -41,9 +41,8 @@ struct ObjVertexHash {
     std::size_t operator()(const ObjVertex &vertex) const noexcept
     {
         // std::hash<float> gives +0 and -0 one hash, as equality demands.
-        const float components[] = { vertex.position.x, vertex.position.y, vertex.position.z,
-                                     vertex.normal.x,   vertex.normal.y,   vertex.normal.z,
-                                     vertex.texCoord.x, vertex.texCoord.y };
+        const float components[] = { vertex.position.x, vertex.position.y, vertex.position.z, vertex.normal.x,
+                                     vertex.normal.y,   vertex.normal.z,   vertex.texCoord.x, vertex.texCoord.y };
         std::size_t seed = 0;
         for (float component : components)
             seed ^= std::hash<float>{}(component) + 0x9e3779b9 + (seed << 6) + (seed >> 2);
@@ -115,7 +114,8 @@ void checkFaceCorners(const std::string &path, const tinyobj::attrib_t &attrib, 
         if (!indexInRange(corner.vertex_index, attrib.vertices.size(), 3, false) ||
             !indexInRange(corner.normal_index, attrib.normals.size(), 3, true) ||
             !indexInRange(corner.texcoord_index, attrib.texcoords.size(), 2, true))
-            throwForFile(path, "a face refers to a vertex, normal or texture coordinate that does not exist\n" + warning);
+            throwForFile(path,
+                         "a face refers to a vertex, normal or texture coordinate that does not exist\n" + warning);
     }
 }
 

@@ -53,7 +53,8 @@ double positionTolerance(std::span<const glm::vec3> corners)
 {
     double magnitude = 0.0;
     for (const glm::vec3 &corner : corners)
-        magnitude = std::max({ magnitude, std::abs(double(corner.x)), std::abs(double(corner.y)), std::abs(double(corner.z)) });
+        magnitude = std::max(
+                { magnitude, std::abs(double(corner.x)), std::abs(double(corner.y)), std::abs(double(corner.z)) });
     return magnitude * 4e-7;
 }
 
@@ -63,8 +64,8 @@ std::vector<glm::dvec2> flatten(std::span<const glm::vec3> corners, const glm::d
     const glm::dvec3 w = glm::normalize(normal);
     const glm::dvec3 absW = glm::abs(w);
     const glm::dvec3 helper = absW.x <= absW.y && absW.x <= absW.z ? glm::dvec3(1, 0, 0)
-            : absW.y <= absW.z                                      ? glm::dvec3(0, 1, 0)
-                                                                    : glm::dvec3(0, 0, 1);
+            : absW.y <= absW.z                                     ? glm::dvec3(0, 1, 0)
+                                                                   : glm::dvec3(0, 0, 1);
     const glm::dvec3 u = glm::normalize(glm::cross(w, helper));
     const glm::dvec3 v = glm::cross(w, u);
     std::vector<glm::dvec2> points(corners.size());
@@ -85,7 +86,8 @@ void appendQuad(std::span<const glm::vec3> corners, std::vector<uint32_t> &trian
     // A diagonal is usable when both triangles it makes keep the quad's winding; a concave quad has one.
     const glm::dvec3 normal = newellNormal(corners);
     const auto windsWithQuad = [&](std::size_t a, std::size_t b, std::size_t c) {
-        return glm::dot(glm::cross(cornerAt(corners, b) - cornerAt(corners, a), cornerAt(corners, c) - cornerAt(corners, a)),
+        return glm::dot(glm::cross(cornerAt(corners, b) - cornerAt(corners, a),
+                                   cornerAt(corners, c) - cornerAt(corners, a)),
                         normal) > 0.0;
     };
     const bool diagonal02 = windsWithQuad(0, 1, 2) && windsWithQuad(0, 2, 3);

@@ -64,7 +64,8 @@ void ShaderProgram::updateShaderInfo()
     if (computeShaderCode().empty()) {
         if (!vertexShaderCode().empty())
             Render::introspectShaderModule(vertexShaderCode(), format, *m_logger, &m_vertexAttributes);
-        for (Stage stage : { Stage::Fragment, Stage::TessellationControl, Stage::TessellationEvaluation, Stage::Geometry }) {
+        for (Stage stage :
+             { Stage::Fragment, Stage::TessellationControl, Stage::TessellationEvaluation, Stage::Geometry }) {
             if (!code(stage).empty())
                 Render::introspectShaderModule(code(stage), format, *m_logger, nullptr);
         }
@@ -89,15 +90,17 @@ bool ShaderProgram::isCompatibleWithVertexFormat(const TbGpu::VertexOptions *for
         // A built-in input, not fed by vertex buffers.
         if (attribute.name == "gl_VertexIndex")
             continue;
-        const auto match = std::find_if(format->attributes.begin(), format->attributes.end(),
-                                        [&](const TbGpu::VertexAttribute &candidate) { return candidate.location == attribute.location; });
+        const auto match = std::find_if(
+                format->attributes.begin(), format->attributes.end(),
+                [&](const TbGpu::VertexAttribute &candidate) { return candidate.location == attribute.location; });
         if (match == format->attributes.end())
             return false;
         if (match->format != attribute.format) {
-            SPDLOG_LOGGER_WARN(m_logger,
-                               "Shader Attribute (name: {}, location: {}) expects format: {} but VertexFormat attribute at "
-                               "matching location has format: {}",
-                               attribute.name, attribute.location, uint32_t(attribute.format), uint32_t(match->format));
+            SPDLOG_LOGGER_WARN(
+                    m_logger,
+                    "Shader Attribute (name: {}, location: {}) expects format: {} but VertexFormat attribute at "
+                    "matching location has format: {}",
+                    attribute.name, attribute.location, uint32_t(attribute.format), uint32_t(match->format));
             return false;
         }
     }
@@ -108,8 +111,8 @@ void ShaderProgram::dump() const
 {
     SPDLOG_LOGGER_WARN(m_logger, "Attributes:");
     for (const auto &attribute : m_vertexAttributes) {
-        SPDLOG_LOGGER_WARN(m_logger, "    Attribute (name: {}, location: {}, format: {})", attribute.name, attribute.location,
-                           uint32_t(attribute.format));
+        SPDLOG_LOGGER_WARN(m_logger, "    Attribute (name: {}, location: {}, format: {})", attribute.name,
+                           attribute.location, uint32_t(attribute.format));
     }
 }
 

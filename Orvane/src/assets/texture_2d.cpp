@@ -44,7 +44,8 @@ const char *decodingFailureReason(const uint8_t *bytes, int size)
 bool endsWithDds(const std::string &path)
 {
     static const std::string extension = ".dds";
-    return path.size() >= extension.size() && path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
+    return path.size() >= extension.size() &&
+            path.compare(path.size() - extension.size(), extension.size(), extension) == 0;
 }
 
 } // namespace
@@ -83,7 +84,8 @@ bool Texture2D::loadDds(const std::string &filePath)
     if (!result || !result.image->isPlain2D()) {
         SPDLOG_LOGGER_WARN(&logger(), "Failed to load dds texture {}", filePath);
         // The reason, for whoever debugs the file (the debug macro is compiled out in release builds).
-        logger().log(spdlog::source_loc{ __FILE__, __LINE__, SPDLOG_FUNCTION }, spdlog::level::debug, "{}: {}", filePath,
+        logger().log(spdlog::source_loc{ __FILE__, __LINE__, SPDLOG_FUNCTION }, spdlog::level::debug, "{}: {}",
+                     filePath,
                      result ? std::string("not a two-dimensional texture (array, cube map or volume)") : result.error);
         return false;
     }

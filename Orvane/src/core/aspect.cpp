@@ -2,7 +2,11 @@
 
 namespace Orvane {
 
-void Aspect::rootAboutToChange(Entity *, Entity *) {}
-void Aspect::rootChanged(Entity *, Entity *) {}
+void Aspect::rootAboutToChange(Entity *, Entity *)
+{
+}
+void Aspect::rootChanged(Entity *, Entity *)
+{
+}
 
 } // namespace Orvane

@@ -16,7 +16,7 @@ namespace {
 int64_t steadyClockNanoseconds()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+            .count();
 }
 
 } // namespace

@@ -35,15 +35,17 @@ void Entity::adoptChildEntity(std::unique_ptr<Entity> child)
 
 std::unique_ptr<Entity> Entity::takeChildEntity(Entity *child)
 {
-    const auto it = std::find_if(m_childEntities.begin(), m_childEntities.end(),
-                                 [child](const std::unique_ptr<Entity> &candidate) { return candidate.get() == child; });
+    const auto it =
+            std::find_if(m_childEntities.begin(), m_childEntities.end(),
+                         [child](const std::unique_ptr<Entity> &candidate) { return candidate.get() == child; });
     if (it == m_childEntities.end())
         return nullptr;
     child->m_parentEntity = nullptr;
     child->parentEntityChanged.emit(child, nullptr);
     // Signal handlers may have added children, so the position is looked up again.
-    const auto at = std::find_if(m_childEntities.begin(), m_childEntities.end(),
-                                 [child](const std::unique_ptr<Entity> &candidate) { return candidate.get() == child; });
+    const auto at =
+            std::find_if(m_childEntities.begin(), m_childEntities.end(),
+                         [child](const std::unique_ptr<Entity> &candidate) { return candidate.get() == child; });
     std::unique_ptr<Entity> owned = std::move(*at);
     m_childEntities.erase(at);
     childEntityRemoved.emit(child);

@@ -27,9 +27,9 @@ uint64_t bytesHash(const T &value)
 
 bool PipelineKey::operator==(const PipelineKey &other) const
 {
-    return hash == other.hash && viewCount == other.viewCount && samples == other.samples &&
-            program == other.program && programModules == other.programModules &&
-            vertexFormat == other.vertexFormat && renderStates == other.renderStates;
+    return hash == other.hash && viewCount == other.viewCount && samples == other.samples && program == other.program &&
+            programModules == other.programModules && vertexFormat == other.vertexFormat &&
+            renderStates == other.renderStates;
 }
 
 uint64_t shaderProgramHash(const ShaderProgram *program)

@@ -254,9 +254,9 @@ std::optional<Render::Pipeline> RenderAlgorithm::createPipeline(const TbGpu::Ver
         applyRenderStates(*renderStates, options);
 
     Render::Pipeline result;
-    options.layout = pipelineLayouts.acquire(renderer->device(),
-                                             { record->bindGroupLayoutHandles, pushConstantRanges(record->resourceFormat) },
-                                             layoutDescription(*record));
+    options.layout = pipelineLayouts.acquire(
+            renderer->device(), { record->bindGroupLayoutHandles, pushConstantRanges(record->resourceFormat) },
+            layoutDescription(*record));
     result.layout = options.layout;
     result.bindGroupLayouts = record->bindGroupLayoutHandles;
     for (const ShaderProgramRecord::Module &module : record->modules)

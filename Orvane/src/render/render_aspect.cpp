@@ -1,13 +1,13 @@
 #include <Orvane/render/render_aspect.h>
 
 #include <Orvane/assets/buffer.h>
+#include <Orvane/assets/environment_light.h>
 #include <Orvane/assets/light.h>
 #include <Orvane/assets/material.h>
 #include <Orvane/assets/mesh.h>
 #include <Orvane/assets/mesh_renderer.h>
 #include <Orvane/assets/shader_program.h>
 #include <Orvane/assets/texture.h>
-#include <Orvane/assets/environment_light.h>
 #include <Orvane/core/task_executor.h>
 #include <Orvane/render/render_algorithm.h>
 #include <Orvane/render/render_trackers.h>
@@ -100,18 +100,42 @@ RenderAspect::~RenderAspect()
     m_renderer = nullptr;
 }
 
-Render::MaterialTracker &RenderAspect::materialTracker() const noexcept { return m_trackers->material; }
-Render::MeshTracker &RenderAspect::meshTracker() const noexcept { return m_trackers->mesh; }
-Render::ShaderProgramTracker &RenderAspect::shaderProgramTracker() const noexcept { return m_trackers->shaderProgram; }
-Render::EntityTracker &RenderAspect::entityTracker() const noexcept { return m_trackers->entity; }
-Render::TextureTracker &RenderAspect::textureTracker() const noexcept { return m_trackers->texture; }
-Render::MeshRendererTracker &RenderAspect::meshRendererTracker() const noexcept { return m_trackers->meshRenderer; }
-Render::LightTracker &RenderAspect::lightTracker() const noexcept { return m_trackers->light; }
+Render::MaterialTracker &RenderAspect::materialTracker() const noexcept
+{
+    return m_trackers->material;
+}
+Render::MeshTracker &RenderAspect::meshTracker() const noexcept
+{
+    return m_trackers->mesh;
+}
+Render::ShaderProgramTracker &RenderAspect::shaderProgramTracker() const noexcept
+{
+    return m_trackers->shaderProgram;
+}
+Render::EntityTracker &RenderAspect::entityTracker() const noexcept
+{
+    return m_trackers->entity;
+}
+Render::TextureTracker &RenderAspect::textureTracker() const noexcept
+{
+    return m_trackers->texture;
+}
+Render::MeshRendererTracker &RenderAspect::meshRendererTracker() const noexcept
+{
+    return m_trackers->meshRenderer;
+}
+Render::LightTracker &RenderAspect::lightTracker() const noexcept
+{
+    return m_trackers->light;
+}
 Render::EnvironmentLightTracker &RenderAspect::environmentLightTracker() const noexcept
 {
     return m_trackers->environmentLight;
 }
-Render::BufferTracker &RenderAspect::bufferTracker() const noexcept { return m_trackers->buffer; }
+Render::BufferTracker &RenderAspect::bufferTracker() const noexcept
+{
+    return m_trackers->buffer;
+}
 
 void RenderAspect::rootAboutToChange(Entity *oldRoot, Entity *newRoot)
 {

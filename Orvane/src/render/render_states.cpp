@@ -46,9 +46,10 @@ uint64_t ColorBlendState::hash() const
 {
     size_t seed = attachments.size();
     for (const ColorBlendAttachmentState &a : attachments) {
-        TbGpu::hashCombine(seed, combinedHash(a.format, a.writeMask.toInt(), a.blendingEnabled, a.colorOperation,
-                                              a.colorSrcFactor, a.colorDstFactor, a.alphaOperation, a.alphaSrcFactor,
-                                              a.alphaDstFactor));
+        TbGpu::hashCombine(seed,
+                           combinedHash(a.format, a.writeMask.toInt(), a.blendingEnabled, a.colorOperation,
+                                        a.colorSrcFactor, a.colorDstFactor, a.alphaOperation, a.alphaSrcFactor,
+                                        a.alphaDstFactor));
     }
     return seed;
 }

@@ -1,13 +1,13 @@
 #include <Orvane/render/render_trackers.h>
 
 #include <Orvane/assets/buffer.h>
+#include <Orvane/assets/environment_light.h>
 #include <Orvane/assets/light.h>
 #include <Orvane/assets/material.h>
 #include <Orvane/assets/mesh.h>
 #include <Orvane/assets/mesh_renderer.h>
 #include <Orvane/assets/shader_program.h>
 #include <Orvane/assets/texture.h>
-#include <Orvane/assets/environment_light.h>
 #include <Orvane/render/render_aspect.h>
 
 #include <spdlog/spdlog.h>
@@ -51,8 +51,7 @@ void registerRelatedResourceToTrack(SceneGraphTracker<RenderAspect, T> &tracker,
 // list that holds any.
 template<typename R, typename T, typename E>
 void registerRelatedResourcesToTrack(SceneGraphTracker<RenderAspect, T> &tracker, T *node,
-                                     TbBindings::Property<std::vector<E>> &property,
-                                     std::function<R *(const E &)> pick)
+                                     TbBindings::Property<std::vector<E>> &property, std::function<R *(const E &)> pick)
 {
     RenderAspect &aspect = *tracker.aspect();
     auto trackAll = [&aspect, pick](const std::vector<E> &entries) {

@@ -264,8 +264,7 @@ void Renderer::recreateSwapchainFor(const RenderTargetReference &reference, Rend
     const WindowExtentWatcher *watcher = reference.extentWatcher.get();
     if (!watcher)
         return;
-    m_swapchainManager->recreate(target, watcher->width(), watcher->height(), watcher->scaleFactor(),
-                                 reference.layers);
+    m_swapchainManager->recreate(target, watcher->width(), watcher->height(), watcher->scaleFactor(), reference.layers);
 }
 
 bool Renderer::prepareRenderTargets()
@@ -406,24 +405,78 @@ void Renderer::presentSwapChains(const TbGpu::Handle<TbGpu::GpuSemaphore_t> &wai
 
 // ---- the scene mirror -----------------------------------------------------------------------------------------
 
-void Renderer::add(ShaderProgram *program) { m_shaderProgramStorage->add(program); }
-void Renderer::update(ShaderProgram *program) { m_shaderProgramStorage->update(program); }
-void Renderer::remove(ShaderProgram *program) { m_shaderProgramStorage->remove(program); }
-void Renderer::add(Texture *texture) { m_textureStorage->add(texture); }
-void Renderer::update(Texture *texture) { m_textureStorage->update(texture); }
-void Renderer::remove(Texture *texture) { m_textureStorage->remove(texture); }
-void Renderer::add(Buffer *buffer) { m_bufferStorage->add(buffer); }
-void Renderer::update(Buffer *buffer) { m_bufferStorage->update(buffer); }
-void Renderer::remove(Buffer *buffer) { m_bufferStorage->remove(buffer); }
-void Renderer::add(Mesh *mesh) { m_meshStorage->add(mesh); }
-void Renderer::update(Mesh *mesh) { m_meshStorage->update(mesh); }
-void Renderer::remove(Mesh *mesh) { m_meshStorage->remove(mesh); }
-void Renderer::add(Material *material) { m_materialStorage->add(material); }
-void Renderer::update(Material *material) { m_materialStorage->update(material); }
-void Renderer::remove(Material *material) { m_materialStorage->remove(material); }
-void Renderer::add(Light *light) { m_lightStorage->add(light); }
-void Renderer::update(Light *light) { m_lightStorage->update(light); }
-void Renderer::remove(Light *light) { m_lightStorage->remove(light); }
+void Renderer::add(ShaderProgram *program)
+{
+    m_shaderProgramStorage->add(program);
+}
+void Renderer::update(ShaderProgram *program)
+{
+    m_shaderProgramStorage->update(program);
+}
+void Renderer::remove(ShaderProgram *program)
+{
+    m_shaderProgramStorage->remove(program);
+}
+void Renderer::add(Texture *texture)
+{
+    m_textureStorage->add(texture);
+}
+void Renderer::update(Texture *texture)
+{
+    m_textureStorage->update(texture);
+}
+void Renderer::remove(Texture *texture)
+{
+    m_textureStorage->remove(texture);
+}
+void Renderer::add(Buffer *buffer)
+{
+    m_bufferStorage->add(buffer);
+}
+void Renderer::update(Buffer *buffer)
+{
+    m_bufferStorage->update(buffer);
+}
+void Renderer::remove(Buffer *buffer)
+{
+    m_bufferStorage->remove(buffer);
+}
+void Renderer::add(Mesh *mesh)
+{
+    m_meshStorage->add(mesh);
+}
+void Renderer::update(Mesh *mesh)
+{
+    m_meshStorage->update(mesh);
+}
+void Renderer::remove(Mesh *mesh)
+{
+    m_meshStorage->remove(mesh);
+}
+void Renderer::add(Material *material)
+{
+    m_materialStorage->add(material);
+}
+void Renderer::update(Material *material)
+{
+    m_materialStorage->update(material);
+}
+void Renderer::remove(Material *material)
+{
+    m_materialStorage->remove(material);
+}
+void Renderer::add(Light *light)
+{
+    m_lightStorage->add(light);
+}
+void Renderer::update(Light *light)
+{
+    m_lightStorage->update(light);
+}
+void Renderer::remove(Light *light)
+{
+    m_lightStorage->remove(light);
+}
 
 void Renderer::add(MeshRenderer *meshRenderer)
 {

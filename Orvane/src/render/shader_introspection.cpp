@@ -17,13 +17,20 @@ using TbGpu::ShaderStageFlagBits;
 uint32_t stageFlag(spv::ExecutionModel model)
 {
     switch (model) {
-    case spv::ExecutionModelVertex: return uint32_t(ShaderStageFlagBits::VertexBit);
-    case spv::ExecutionModelTessellationControl: return uint32_t(ShaderStageFlagBits::TessellationControlBit);
-    case spv::ExecutionModelTessellationEvaluation: return uint32_t(ShaderStageFlagBits::TessellationEvaluationBit);
-    case spv::ExecutionModelGeometry: return uint32_t(ShaderStageFlagBits::GeometryBit);
-    case spv::ExecutionModelFragment: return uint32_t(ShaderStageFlagBits::FragmentBit);
-    case spv::ExecutionModelGLCompute: return uint32_t(ShaderStageFlagBits::ComputeBit);
-    default: return 0;
+    case spv::ExecutionModelVertex:
+        return uint32_t(ShaderStageFlagBits::VertexBit);
+    case spv::ExecutionModelTessellationControl:
+        return uint32_t(ShaderStageFlagBits::TessellationControlBit);
+    case spv::ExecutionModelTessellationEvaluation:
+        return uint32_t(ShaderStageFlagBits::TessellationEvaluationBit);
+    case spv::ExecutionModelGeometry:
+        return uint32_t(ShaderStageFlagBits::GeometryBit);
+    case spv::ExecutionModelFragment:
+        return uint32_t(ShaderStageFlagBits::FragmentBit);
+    case spv::ExecutionModelGLCompute:
+        return uint32_t(ShaderStageFlagBits::ComputeBit);
+    default:
+        return 0;
     }
 }
 
@@ -96,8 +103,9 @@ void introspectDescriptorSets(const spirv_cross::Compiler &compiler, ResourceFor
                 binding.stages = stage;
                 if (hasBlock)
                     binding.block = describeBlock(compiler, resource);
-                binding.type = uint32_t(isPerEntityBlock(binding.block.typeName) ? ResourceBindingType::UniformBufferDynamic
-                                                                                 : descriptorType(type));
+                binding.type =
+                        uint32_t(isPerEntityBlock(binding.block.typeName) ? ResourceBindingType::UniformBufferDynamic
+                                                                          : descriptorType(type));
                 const uint32_t set = compiler.get_decoration(resource.id, spv::DecorationDescriptorSet);
                 sets[set][binding.binding] = std::move(binding);
             }
@@ -128,8 +136,7 @@ void introspectDescriptorSets(const spirv_cross::Compiler &compiler, ResourceFor
     }
 }
 
-void introspectPushConstantRanges(const spirv_cross::Compiler &compiler, ResourceFormat &format,
-                                  spdlog::logger &logger)
+void introspectPushConstantRanges(const spirv_cross::Compiler &compiler, ResourceFormat &format, spdlog::logger &logger)
 {
     const uint32_t stage = stageFlag(compiler.get_execution_model());
     try {
@@ -166,12 +173,18 @@ TbGpu::Format vertexFormat(const spirv_cross::SPIRType &type)
     static constexpr Format halves[] = { Format::R16_SFLOAT, Format::R16G16_SFLOAT, Format::R16G16B16_SFLOAT,
                                          Format::R16G16B16A16_SFLOAT };
     switch (type.basetype) {
-    case spirv_cross::SPIRType::Float: return floats[components - 1];
-    case spirv_cross::SPIRType::Int: return ints[components - 1];
-    case spirv_cross::SPIRType::UInt: return uints[components - 1];
-    case spirv_cross::SPIRType::Double: return doubles[components - 1];
-    case spirv_cross::SPIRType::Half: return halves[components - 1];
-    default: return Format::UNDEFINED;
+    case spirv_cross::SPIRType::Float:
+        return floats[components - 1];
+    case spirv_cross::SPIRType::Int:
+        return ints[components - 1];
+    case spirv_cross::SPIRType::UInt:
+        return uints[components - 1];
+    case spirv_cross::SPIRType::Double:
+        return doubles[components - 1];
+    case spirv_cross::SPIRType::Half:
+        return halves[components - 1];
+    default:
+        return Format::UNDEFINED;
     }
 }
 
@@ -188,7 +201,8 @@ void introspectInputVariables(const spirv_cross::Compiler &compiler, std::vector
             const uint32_t location = compiler.get_decoration(resource.id, spv::DecorationLocation);
             if (location == 0xFFFFFFFFu || location == 0x7FFFFFFFu)
                 continue;
-            found.push_back({ location, vertexFormat(compiler.get_type(resource.type_id)), compiler.get_name(resource.id) });
+            found.push_back(
+                    { location, vertexFormat(compiler.get_type(resource.type_id)), compiler.get_name(resource.id) });
         }
         std::stable_sort(found.begin(), found.end(),
                          [](const ShaderAttribute &a, const ShaderAttribute &b) { return a.location < b.location; });
@@ -202,7 +216,8 @@ bool compatible(const ResourceSet &earlier, const ResourceSet &later)
 {
     for (const ResourceBinding &binding : later.bindings) {
         for (const ResourceBinding &existing : earlier.bindings) {
-            if (existing.binding == binding.binding && (existing.count != binding.count || existing.type != binding.type))
+            if (existing.binding == binding.binding &&
+                (existing.count != binding.count || existing.type != binding.type))
                 return false;
         }
     }
@@ -243,7 +258,8 @@ MergeResult mergeResourceFormat(ResourceFormat &format)
 {
     MergeResult result;
     std::vector<ResourceSet> sets = format.sets;
-    std::stable_sort(sets.begin(), sets.end(), [](const ResourceSet &a, const ResourceSet &b) { return a.set < b.set; });
+    std::stable_sort(sets.begin(), sets.end(),
+                     [](const ResourceSet &a, const ResourceSet &b) { return a.set < b.set; });
 
     std::vector<ResourceSet> merged;
     for (ResourceSet &set : sets) {
@@ -255,7 +271,8 @@ MergeResult mergeResourceFormat(ResourceFormat &format)
             mergeInto(merged.back(), set);
         } else {
             result.ok = false;
-            result.errors.push_back(fmt::format("Found multiple incompatible descriptor sets with set number = {}", set.set));
+            result.errors.push_back(
+                    fmt::format("Found multiple incompatible descriptor sets with set number = {}", set.set));
             merged.push_back(std::move(set));
         }
     }

@@ -18,9 +18,8 @@ SwapchainManager::SwapchainManager(TbGpu::Device *device)
 
 SwapchainManager::~SwapchainManager() = default;
 
-SwapchainRenderTarget *SwapchainManager::createSwapchain(const TbGpu::Handle<TbGpu::Surface_t> &surface,
-                                                         uint32_t width, uint32_t height, float scaleFactor,
-                                                         uint32_t layers)
+SwapchainRenderTarget *SwapchainManager::createSwapchain(const TbGpu::Handle<TbGpu::Surface_t> &surface, uint32_t width,
+                                                         uint32_t height, float scaleFactor, uint32_t layers)
 {
     if (!surface.isValid()) {
         SPDLOG_LOGGER_CRITICAL(m_logger, "Failed to create platform vulkan surface! Aborting");

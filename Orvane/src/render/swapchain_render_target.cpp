@@ -65,8 +65,8 @@ uint32_t SwapchainRenderTarget::chooseImageCount(const TbGpu::SurfaceCapabilitie
     return capabilities.maxImageCount != 0 ? std::min(count, capabilities.maxImageCount) : count;
 }
 
-std::pair<uint32_t, RenderTarget::Extent> SwapchainRenderTarget::surfaceExtentFor(
-        const TbGpu::SurfaceCapabilities &capabilities, TbGpu::Extent2D extent)
+std::pair<uint32_t, RenderTarget::Extent>
+SwapchainRenderTarget::surfaceExtentFor(const TbGpu::SurfaceCapabilities &capabilities, TbGpu::Extent2D extent)
 {
     using TbGpu::SurfaceTransformFlagBits;
     uint32_t rotation = RotationNone;
@@ -85,12 +85,11 @@ std::pair<uint32_t, RenderTarget::Extent> SwapchainRenderTarget::surfaceExtentFo
     default:
         break;
     }
-    const Extent clamped{
-        std::clamp(extent.width, capabilities.minImageExtent.width,
-                   std::max(capabilities.minImageExtent.width, capabilities.maxImageExtent.width)),
-        std::clamp(extent.height, capabilities.minImageExtent.height,
-                   std::max(capabilities.minImageExtent.height, capabilities.maxImageExtent.height))
-    };
+    const Extent clamped{ std::clamp(extent.width, capabilities.minImageExtent.width,
+                                     std::max(capabilities.minImageExtent.width, capabilities.maxImageExtent.width)),
+                          std::clamp(
+                                  extent.height, capabilities.minImageExtent.height,
+                                  std::max(capabilities.minImageExtent.height, capabilities.maxImageExtent.height)) };
     return { rotation, clamped };
 }
 
@@ -108,7 +107,8 @@ void SwapchainRenderTarget::create(uint32_t width, uint32_t height, float scale,
     options.minImageCount = chooseImageCount(capabilities);
     options.imageExtent = chooseExtent(capabilities, width, height);
     options.imageLayers = layerCount;
-    options.imageUsageFlags = TbGpu::TextureUsageFlagBits::ColorAttachmentBit | TbGpu::TextureUsageFlagBits::TransferSrcBit;
+    options.imageUsageFlags =
+            TbGpu::TextureUsageFlagBits::ColorAttachmentBit | TbGpu::TextureUsageFlagBits::TransferSrcBit;
 
     // The family that draws and the family that presents: one family shares exclusively, two concurrently.
     int64_t graphicsFamily = -1;

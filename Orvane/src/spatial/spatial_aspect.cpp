@@ -190,7 +190,7 @@ Entity *SpatialAspect::propagateWorldTransforms(Entity *start)
 Entity *SpatialAspect::propagateBoundingVolumes(Entity *start)
 {
     return walkUntilTheTreeHolds(
-        start, [this](Entity *from) { return propagateVolumes(from, incomingMatrix(from), dirtyFlags); });
+            start, [this](Entity *from) { return propagateVolumes(from, incomingMatrix(from), dirtyFlags); });
 }
 
 template<typename Walk>

@@ -19,8 +19,8 @@ glm::mat4 composeSrt(const glm::vec3 &translation, const glm::quat &rotation, co
 SrtTransform::SrtTransform()
 {
     localTransform = TbBindings::createBinding(
-        [](const glm::vec3 &s, const glm::quat &r, const glm::vec3 &t) { return composeSrt(t, r, s); }, scale,
-        rotation, translation);
+            [](const glm::vec3 &s, const glm::quat &r, const glm::vec3 &t) { return composeSrt(t, r, s); }, scale,
+            rotation, translation);
 }
 
 } // namespace Orvane

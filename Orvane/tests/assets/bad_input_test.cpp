@@ -92,8 +92,7 @@ void PrintTo(const ObjCase &value, std::ostream *out)
 }
 
 class BadObjTest : public ::testing::TestWithParam<ObjCase>
-{
-};
+{ };
 
 TEST_P(BadObjTest, ThrowsNamingTheFile)
 {
@@ -115,24 +114,25 @@ TEST_P(BadObjTest, ThrowsNamingTheFile)
 
 INSTANTIATE_TEST_SUITE_P(
         Files, BadObjTest,
-        ::testing::Values(ObjCase{ "Missing", {}, true, "Cannot open file [" },
-                          ObjCase{ "Empty", {}, false, "no faces found" },
-                          ObjCase{ "NoFaces", text("v 0 0 0\nv 1 0 0\n"), false, "no faces found" },
-                          // Random bytes hold NUL bytes, which text never does.
-                          ObjCase{ "Garbage", garbage(4096), false, "the file is not UTF-8 text" },
-                          ObjCase{ "Utf16LittleEndian", utf16(TriangleObj, false, true), false,
-                                   "the file is not UTF-8 text; it starts with a UTF-16 (little-endian) byte-order mark" },
-                          ObjCase{ "Utf16BigEndian", utf16(TriangleObj, true, true), false,
-                                   "the file is not UTF-8 text; it starts with a UTF-16 (big-endian) byte-order mark" },
-                          ObjCase{ "Utf16WithoutByteOrderMark", utf16(TriangleObj, false, false), false,
-                                   "the file is not UTF-8 text; it holds NUL bytes" },
-                          ObjCase{ "FaceOfMoreThan255Corners", faceOf300Corners(), false, "a face has more than 255 corners" },
-                          ObjCase{ "TruncatedFaceLine", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 0"), false, "Failed parse `f' line" },
-                          ObjCase{ "PositionIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nf 1 2 9\n"), false, "does not exist" },
-                          ObjCase{ "NormalIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//4\n"),
-                                   false, "does not exist" },
-                          ObjCase{ "TextureIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/2\n"),
-                                   false, "does not exist" }),
+        ::testing::Values(
+                ObjCase{ "Missing", {}, true, "Cannot open file [" }, ObjCase{ "Empty", {}, false, "no faces found" },
+                ObjCase{ "NoFaces", text("v 0 0 0\nv 1 0 0\n"), false, "no faces found" },
+                // Random bytes hold NUL bytes, which text never does.
+                ObjCase{ "Garbage", garbage(4096), false, "the file is not UTF-8 text" },
+                ObjCase{ "Utf16LittleEndian", utf16(TriangleObj, false, true), false,
+                         "the file is not UTF-8 text; it starts with a UTF-16 (little-endian) byte-order mark" },
+                ObjCase{ "Utf16BigEndian", utf16(TriangleObj, true, true), false,
+                         "the file is not UTF-8 text; it starts with a UTF-16 (big-endian) byte-order mark" },
+                ObjCase{ "Utf16WithoutByteOrderMark", utf16(TriangleObj, false, false), false,
+                         "the file is not UTF-8 text; it holds NUL bytes" },
+                ObjCase{ "FaceOfMoreThan255Corners", faceOf300Corners(), false, "a face has more than 255 corners" },
+                ObjCase{ "TruncatedFaceLine", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 0"), false,
+                         "Failed parse `f' line" },
+                ObjCase{ "PositionIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nf 1 2 9\n"), false, "does not exist" },
+                ObjCase{ "NormalIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\nf 1//1 2//1 3//4\n"),
+                         false, "does not exist" },
+                ObjCase{ "TextureIndexOutOfRange", text("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nf 1/1 2/1 3/2\n"), false,
+                         "does not exist" }),
         [](const ::testing::TestParamInfo<ObjCase> &info) { return std::string(info.param.name); });
 
 // ---- Images and DDS files through Texture2D --------------------------------------------------------------
@@ -177,8 +177,7 @@ std::vector<uint8_t> lyingMipCountDds()
 }
 
 class BadImageTest : public ::testing::TestWithParam<ImageCase>
-{
-};
+{ };
 
 TEST_P(BadImageTest, FailsWithTheLogLineAndNoData)
 {
@@ -188,7 +187,8 @@ TEST_P(BadImageTest, FailsWithTheLogLineAndNoData)
 
     Texture2D texture;
     // A good load first, so that the failure must also let go of its pixels.
-    texture.setPath(directory.write("good.dds", Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes()));
+    texture.setPath(
+            directory.write("good.dds", Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes()));
     ASSERT_EQ(texture.status.get(), Texture::Status::Loaded);
 
     Orvane::Test::LogCapture log("texture");
@@ -209,12 +209,14 @@ INSTANTIATE_TEST_SUITE_P(
                 ImageCase{ "MissingImage", "absent.png", {}, true, "Failed to open texture file {path}" },
                 ImageCase{ "EmptyImage", "empty.png", {}, false, "Failed to load texture {path} " },
                 ImageCase{ "GarbageImage", "garbage.png", garbage(2048), false, "Failed to load texture {path} " },
-                ImageCase{ "TruncatedPng", "cut.png", truncated(bytesOfFile(SCENE_SOURCE_DIR "/cottage_diffuse.png"), 100),
-                           false, "Failed to load texture {path} " },
+                ImageCase{ "TruncatedPng", "cut.png",
+                           truncated(bytesOfFile(SCENE_SOURCE_DIR "/cottage_diffuse.png"), 100), false,
+                           "Failed to load texture {path} " },
                 // The decoder gives an empty reason for this one: signature and header chunk, nothing after.
                 ImageCase{ "PngEndingAfterItsHeader", "header.png",
                            truncated(bytesOfFile(SCENE_SOURCE_DIR "/cottage_diffuse.png"), 33), false,
-                           "Failed to load texture {path} the header is readable but the image data is cut short or corrupt" },
+                           "Failed to load texture {path} the header is readable but the image data is cut short or "
+                           "corrupt" },
                 // The extension test is case-sensitive: an upper-case DDS file goes to the image decoder.
                 ImageCase{ "UpperCaseDdsExtension", "texture.DDS",
                            Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes(), false,
@@ -223,9 +225,10 @@ INSTANTIATE_TEST_SUITE_P(
                 ImageCase{ "EmptyDds", "empty.dds", {}, false, "Failed to load dds texture {path}" },
                 ImageCase{ "GarbageDds", "garbage.dds", garbage(512), false, "Failed to load dds texture {path}" },
                 ImageCase{ "TruncatedDdsHeader", "cut.dds",
-                           truncated(Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes(), 60), false,
+                           truncated(Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes(), 60),
+                           false, "Failed to load dds texture {path}" },
+                ImageCase{ "DdsWithLyingMipCount", "lying.dds", lyingMipCountDds(), false,
                            "Failed to load dds texture {path}" },
-                ImageCase{ "DdsWithLyingMipCount", "lying.dds", lyingMipCountDds(), false, "Failed to load dds texture {path}" },
                 ImageCase{ "DdsCubeMap", "cube.dds", cubeMapDds(), false, "Failed to load dds texture {path}" },
                 ImageCase{ "DdsArray", "array.dds", arrayDds(), false, "Failed to load dds texture {path}" }),
         [](const ::testing::TestParamInfo<ImageCase> &info) { return std::string(info.param.name); });
@@ -249,8 +252,7 @@ std::vector<uint8_t> validVertexShader()
 }
 
 class BadSpirVTest : public ::testing::TestWithParam<SpirVCase>
-{
-};
+{ };
 
 TEST_P(BadSpirVTest, IsRefusedAndLeavesTheStageEmpty)
 {

@@ -109,7 +109,10 @@ TEST_F(BufferFixture, MapperOnABufferThatIsNotHostVisibleWarns)
     log.clear();
     buffer.memoryUsage = MemoryUsage::CpuToGpu;
     buffer.usage = BufferUsageFlags(BufferUsageFlagBits::TransferDstBit);
-    const Buffer::Mapper mapper([&](void *address) { *static_cast<int *>(address) = 7; ++calls; });
+    const Buffer::Mapper mapper([&](void *address) {
+        *static_cast<int *>(address) = 7;
+        ++calls;
+    });
     buffer.dataMapper = mapper;
     EXPECT_EQ(changes, 4);
     EXPECT_FALSE(log.contains("Setting Mapper"));

@@ -43,7 +43,7 @@ struct DdsFixture {
     static uint32_t code(const char (&text)[5])
     {
         return uint32_t(uint8_t(text[0])) | uint32_t(uint8_t(text[1])) << 8 | uint32_t(uint8_t(text[2])) << 16 |
-               uint32_t(uint8_t(text[3])) << 24;
+                uint32_t(uint8_t(text[3])) << 24;
     }
 
     static DdsFixture compressed(const char (&fourCCText)[5], uint32_t w, uint32_t h, uint32_t mips)

@@ -13,8 +13,8 @@
 namespace Orvane {
 namespace {
 
-using Test::DdsFixture;
 using TbGpu::Format;
+using Test::DdsFixture;
 
 DdsImage readOk(const DdsFixture &fixture)
 {
@@ -55,9 +55,13 @@ struct CompressedCase {
 };
 
 // Parameters print as their names (gtest would otherwise dump their raw bytes, padding included).
-void PrintTo(const CompressedCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const CompressedCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
-class LegacyFourCC : public ::testing::TestWithParam<CompressedCase> {};
+class LegacyFourCC : public ::testing::TestWithParam<CompressedCase>
+{ };
 
 TEST_P(LegacyFourCC, ReadsFormatLevelsAndData)
 {
@@ -81,18 +85,18 @@ TEST_P(LegacyFourCC, ReadsFormatLevelsAndData)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Dds, LegacyFourCC,
-    ::testing::Values(CompressedCase{ "DXT1", "DXT1", 8, 8, 4, Format::BC1_RGBA_UNORM_BLOCK, { 32, 8, 8, 8 } },
-                      CompressedCase{ "DXT3", "DXT3", 8, 4, 4, Format::BC2_UNORM_BLOCK, { 32, 16, 16, 16 } },
-                      CompressedCase{ "DXT5", "DXT5", 16, 16, 1, Format::BC3_UNORM_BLOCK, { 256 } },
-                      CompressedCase{ "ATI1", "ATI1", 4, 4, 3, Format::BC4_UNORM_BLOCK, { 8, 8, 8 } },
-                      CompressedCase{ "BC4U", "BC4U", 8, 8, 1, Format::BC4_UNORM_BLOCK, { 32 } },
-                      CompressedCase{ "BC4S", "BC4S", 8, 8, 1, Format::BC4_SNORM_BLOCK, { 32 } },
-                      CompressedCase{ "ATI2", "ATI2", 8, 8, 2, Format::BC5_UNORM_BLOCK, { 64, 16 } },
-                      CompressedCase{ "BC5U", "BC5U", 4, 4, 1, Format::BC5_UNORM_BLOCK, { 16 } },
-                      // Sizes that are not multiples of four still take whole blocks.
-                      CompressedCase{ "DXT1_5x3", "DXT1", 5, 3, 3, Format::BC1_RGBA_UNORM_BLOCK, { 16, 8, 8 } }),
-    [](const auto &info) { return std::string(info.param.name); });
+        Dds, LegacyFourCC,
+        ::testing::Values(CompressedCase{ "DXT1", "DXT1", 8, 8, 4, Format::BC1_RGBA_UNORM_BLOCK, { 32, 8, 8, 8 } },
+                          CompressedCase{ "DXT3", "DXT3", 8, 4, 4, Format::BC2_UNORM_BLOCK, { 32, 16, 16, 16 } },
+                          CompressedCase{ "DXT5", "DXT5", 16, 16, 1, Format::BC3_UNORM_BLOCK, { 256 } },
+                          CompressedCase{ "ATI1", "ATI1", 4, 4, 3, Format::BC4_UNORM_BLOCK, { 8, 8, 8 } },
+                          CompressedCase{ "BC4U", "BC4U", 8, 8, 1, Format::BC4_UNORM_BLOCK, { 32 } },
+                          CompressedCase{ "BC4S", "BC4S", 8, 8, 1, Format::BC4_SNORM_BLOCK, { 32 } },
+                          CompressedCase{ "ATI2", "ATI2", 8, 8, 2, Format::BC5_UNORM_BLOCK, { 64, 16 } },
+                          CompressedCase{ "BC5U", "BC5U", 4, 4, 1, Format::BC5_UNORM_BLOCK, { 16 } },
+                          // Sizes that are not multiples of four still take whole blocks.
+                          CompressedCase{ "DXT1_5x3", "DXT1", 5, 3, 3, Format::BC1_RGBA_UNORM_BLOCK, { 16, 8, 8 } }),
+        [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DdsImage, MipCountZeroMeansOneLevel)
 {
@@ -131,13 +135,17 @@ struct MaskCase {
     const char *name;
     uint32_t pfFlags, bits, r, g, b, a;
     Format expectedFormat;
-    std::vector<uint8_t> fileTexels;  // two texels
+    std::vector<uint8_t> fileTexels; // two texels
     std::vector<uint8_t> imageTexels; // the same two texels as the image holds them
 };
 
-void PrintTo(const MaskCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const MaskCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
-class MaskedFormats : public ::testing::TestWithParam<MaskCase> {};
+class MaskedFormats : public ::testing::TestWithParam<MaskCase>
+{ };
 
 TEST_P(MaskedFormats, ReadsAndExpands)
 {
@@ -155,22 +163,70 @@ TEST_P(MaskedFormats, ReadsAndExpands)
 constexpr uint32_t kRgbAlpha = DdsFixture::kPfRgb | DdsFixture::kPfAlphaPixels;
 
 INSTANTIATE_TEST_SUITE_P(
-    Dds, MaskedFormats,
-    ::testing::Values(
-        MaskCase{ "RGBA8", kRgbAlpha, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, Format::R8G8B8A8_UNORM,
-                  { 1, 2, 3, 4, 5, 6, 7, 8 }, { 1, 2, 3, 4, 5, 6, 7, 8 } },
-        MaskCase{ "BGRA8", kRgbAlpha, 32, 0xFF0000, 0xFF00, 0xFF, 0xFF000000, Format::B8G8R8A8_UNORM,
-                  { 1, 2, 3, 4, 5, 6, 7, 8 }, { 1, 2, 3, 4, 5, 6, 7, 8 } },
-        MaskCase{ "BGRX8", DdsFixture::kPfRgb, 32, 0xFF0000, 0xFF00, 0xFF, 0, Format::B8G8R8A8_UNORM,
-                  { 1, 2, 3, 0, 5, 6, 7, 9 }, { 1, 2, 3, 255, 5, 6, 7, 255 } },
-        MaskCase{ "RGBX8", DdsFixture::kPfRgb, 32, 0xFF, 0xFF00, 0xFF0000, 0, Format::R8G8B8A8_UNORM,
-                  { 1, 2, 3, 0, 5, 6, 7, 0 }, { 1, 2, 3, 255, 5, 6, 7, 255 } },
-        MaskCase{ "BGR24", DdsFixture::kPfRgb, 24, 0xFF0000, 0xFF00, 0xFF, 0, Format::B8G8R8A8_UNORM,
-                  { 1, 2, 3, 4, 5, 6 }, { 1, 2, 3, 255, 4, 5, 6, 255 } },
-        MaskCase{ "RGB24", DdsFixture::kPfRgb, 24, 0xFF, 0xFF00, 0xFF0000, 0, Format::R8G8B8A8_UNORM,
-                  { 1, 2, 3, 4, 5, 6 }, { 1, 2, 3, 255, 4, 5, 6, 255 } },
-        MaskCase{ "L8", DdsFixture::kPfLuminance, 8, 0xFF, 0, 0, 0, Format::R8_UNORM, { 17, 99 }, { 17, 99 } }),
-    [](const auto &info) { return std::string(info.param.name); });
+        Dds, MaskedFormats,
+        ::testing::Values(
+                MaskCase{ "RGBA8",
+                          kRgbAlpha,
+                          32,
+                          0xFF,
+                          0xFF00,
+                          0xFF0000,
+                          0xFF000000,
+                          Format::R8G8B8A8_UNORM,
+                          { 1, 2, 3, 4, 5, 6, 7, 8 },
+                          { 1, 2, 3, 4, 5, 6, 7, 8 } },
+                MaskCase{ "BGRA8",
+                          kRgbAlpha,
+                          32,
+                          0xFF0000,
+                          0xFF00,
+                          0xFF,
+                          0xFF000000,
+                          Format::B8G8R8A8_UNORM,
+                          { 1, 2, 3, 4, 5, 6, 7, 8 },
+                          { 1, 2, 3, 4, 5, 6, 7, 8 } },
+                MaskCase{ "BGRX8",
+                          DdsFixture::kPfRgb,
+                          32,
+                          0xFF0000,
+                          0xFF00,
+                          0xFF,
+                          0,
+                          Format::B8G8R8A8_UNORM,
+                          { 1, 2, 3, 0, 5, 6, 7, 9 },
+                          { 1, 2, 3, 255, 5, 6, 7, 255 } },
+                MaskCase{ "RGBX8",
+                          DdsFixture::kPfRgb,
+                          32,
+                          0xFF,
+                          0xFF00,
+                          0xFF0000,
+                          0,
+                          Format::R8G8B8A8_UNORM,
+                          { 1, 2, 3, 0, 5, 6, 7, 0 },
+                          { 1, 2, 3, 255, 5, 6, 7, 255 } },
+                MaskCase{ "BGR24",
+                          DdsFixture::kPfRgb,
+                          24,
+                          0xFF0000,
+                          0xFF00,
+                          0xFF,
+                          0,
+                          Format::B8G8R8A8_UNORM,
+                          { 1, 2, 3, 4, 5, 6 },
+                          { 1, 2, 3, 255, 4, 5, 6, 255 } },
+                MaskCase{ "RGB24",
+                          DdsFixture::kPfRgb,
+                          24,
+                          0xFF,
+                          0xFF00,
+                          0xFF0000,
+                          0,
+                          Format::R8G8B8A8_UNORM,
+                          { 1, 2, 3, 4, 5, 6 },
+                          { 1, 2, 3, 255, 4, 5, 6, 255 } },
+                MaskCase{ "L8", DdsFixture::kPfLuminance, 8, 0xFF, 0, 0, 0, Format::R8_UNORM, { 17, 99 }, { 17, 99 } }),
+        [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DdsImage, ExpandedMipChainKeepsLevelsApart)
 {
@@ -193,9 +249,13 @@ struct Dx10Case {
     uint64_t bytesFor8x8; // one level of 8 x 8 texels
 };
 
-void PrintTo(const Dx10Case &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const Dx10Case &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
-class Dx10Formats : public ::testing::TestWithParam<Dx10Case> {};
+class Dx10Formats : public ::testing::TestWithParam<Dx10Case>
+{ };
 
 TEST_P(Dx10Formats, MapsToVulkanFormat)
 {
@@ -322,7 +382,7 @@ TEST(DdsImage, OneDimensionalDx10Texture)
 TEST(DdsImage, ReadsFilesAndReportsMissingOnes)
 {
     const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("orvane_dds_test_" + std::to_string(::getpid()) + ".dds");
+            std::filesystem::temp_directory_path() / ("orvane_dds_test_" + std::to_string(::getpid()) + ".dds");
     DdsFixture fixture = DdsFixture::compressed("DXT5", 4, 4, 1);
     fixture.withPattern(16);
     {
@@ -353,7 +413,10 @@ std::vector<uint8_t> withBytes(DdsFixture fixture, std::size_t payload)
     return fixture.bytes();
 }
 
-DdsFixture dxt1(uint32_t w, uint32_t h, uint32_t mips) { return DdsFixture::compressed("DXT1", w, h, mips); }
+DdsFixture dxt1(uint32_t w, uint32_t h, uint32_t mips)
+{
+    return DdsFixture::compressed("DXT1", w, h, mips);
+}
 
 std::vector<BadCase> badCases()
 {
@@ -383,11 +446,11 @@ std::vector<BadCase> badCases()
     cases.push_back({ "TruncatedDx10Header", noDx10Bytes, "file too short for the DX10 header" });
 
     cases.push_back(
-        { "TruncatedData", withBytes(dxt1(8, 8, 1), 31), "pixel data truncated: 32 bytes expected, 31 present" });
-    cases.push_back({ "LyingMipCount", withBytes(dxt1(8, 8, 4), 32),
-                      "pixel data truncated: 56 bytes expected, 32 present" });
+            { "TruncatedData", withBytes(dxt1(8, 8, 1), 31), "pixel data truncated: 32 bytes expected, 31 present" });
     cases.push_back(
-        { "AbsurdMipCount", withBytes(dxt1(4, 4, 40), 8), "mip count 40 exceeds the 3 levels of the extent" });
+            { "LyingMipCount", withBytes(dxt1(8, 8, 4), 32), "pixel data truncated: 56 bytes expected, 32 present" });
+    cases.push_back(
+            { "AbsurdMipCount", withBytes(dxt1(4, 4, 40), 8), "mip count 40 exceeds the 3 levels of the extent" });
     cases.push_back({ "AbsurdDimensions", withBytes(dxt1(0xFFFFFFFF, 0xFFFFFFFF, 32), 8),
                       "extent 4294967295x4294967295x1 exceeds the limit of 32768" });
     // The largest accepted extent with every level: the sizes are computed, then found missing.
@@ -411,10 +474,9 @@ std::vector<BadCase> badCases()
     zeroDepth.depth = 0;
     cases.push_back({ "ZeroDepthVolume", withBytes(zeroDepth, 16), "zero extent 4x4x0" });
 
-    cases.push_back({ "UnknownFourCC", withBytes(DdsFixture::compressed("ABCD", 4, 4, 1), 16),
-                      "unsupported FourCC 'ABCD'" });
     cases.push_back(
-        { "TypelessDxgi", withBytes(DdsFixture::withDx10(27, 4, 4, 1), 64), "unsupported DXGI format 27" });
+            { "UnknownFourCC", withBytes(DdsFixture::compressed("ABCD", 4, 4, 1), 16), "unsupported FourCC 'ABCD'" });
+    cases.push_back({ "TypelessDxgi", withBytes(DdsFixture::withDx10(27, 4, 4, 1), 64), "unsupported DXGI format 27" });
 
     DdsFixture rgb565 = DdsFixture::masked(DdsFixture::kPfRgb, 16, 0xF800, 0x7E0, 0x1F, 0, 4, 4);
     cases.push_back({ "Rgb565", withBytes(rgb565, 32), "unsupported pixel format (flags 64, 16 bits per texel)" });
@@ -444,14 +506,18 @@ std::vector<BadCase> badCases()
 
     // A text file is not a DDS file.
     const std::string text = "# a text file that happens to be read as a texture\n";
-    cases.push_back({ "Garbage", std::vector<uint8_t>(text.begin(), text.end()),
-                      "not a DDS file (missing \"DDS \" magic)" });
+    cases.push_back(
+            { "Garbage", std::vector<uint8_t>(text.begin(), text.end()), "not a DDS file (missing \"DDS \" magic)" });
     return cases;
 }
 
-void PrintTo(const BadCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BadCase &c, std::ostream *os)
+{
+    *os << c.name;
+}
 
-class BadDdsInput : public ::testing::TestWithParam<BadCase> {};
+class BadDdsInput : public ::testing::TestWithParam<BadCase>
+{ };
 
 TEST_P(BadDdsInput, IsRejectedWithReason)
 {
@@ -497,8 +563,8 @@ TEST(DdsImage, ScrambledHeadersStayInBounds)
             const DdsReadResult result = readDdsImage(file);
             if (result) {
                 EXPECT_LE(result.image->data.size(), 2 * file.size()) << "field " << field << " value " << value;
-                EXPECT_EQ(result.image->subresources.size(), std::size_t(result.image->arrayLayers) *
-                                                                 result.image->faces * result.image->mipLevels);
+                EXPECT_EQ(result.image->subresources.size(),
+                          std::size_t(result.image->arrayLayers) * result.image->faces * result.image->mipLevels);
             } else {
                 EXPECT_FALSE(result.error.empty());
             }

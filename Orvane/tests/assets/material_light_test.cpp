@@ -71,7 +71,9 @@ TEST_F(MaterialFixture, BoundBindingListsMakeTheSettersThrow)
 
 TEST_F(MaterialFixture, GeneratorIsStoredAndAnnounced)
 {
-    material.setUniformDataGenerator([](uint32_t set, uint32_t binding) { return std::vector<uint8_t>{ uint8_t(set), uint8_t(binding) }; });
+    material.setUniformDataGenerator([](uint32_t set, uint32_t binding) {
+        return std::vector<uint8_t>{ uint8_t(set), uint8_t(binding) };
+    });
     EXPECT_EQ(changes, 1);
     ASSERT_TRUE(material.uniformDataGenerator);
     EXPECT_EQ(material.uniformDataGenerator(3, 0), (std::vector<uint8_t>{ 3, 0 }));

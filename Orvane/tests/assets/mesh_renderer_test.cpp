@@ -138,7 +138,8 @@ TEST_F(RendererFixture, IntegerPositionsAreConvertedToFloat)
 {
     // Three int16 components in an 8-byte vertex, the position after two bytes of something else.
     std::vector<int16_t> data{ 0, -4, 2, 6, 0, 8, -2, 0 };
-    TbGpu::VertexOptions format{ { { 0, 8, TbGpu::VertexRate::Vertex } }, { { 0, 0, TbGpu::Format::R16G16B16_SINT, 2 } } };
+    TbGpu::VertexOptions format{ { { 0, 8, TbGpu::VertexRate::Vertex } },
+                                 { { 0, 0, TbGpu::Format::R16G16B16_SINT, 2 } } };
     useMesh(bytesOf(data), format);
     EXPECT_EQ(renderer.triangleParsingInfo(), (Info{ TbGpu::Format::R16G16B16_SINT, 0, 2, 8, false }));
     // Vertices (-4, 2, 6) and (8, -2, 0).
@@ -234,8 +235,7 @@ void PrintTo(const LookupFailure &value, std::ostream *out)
 }
 
 class ParsingInfoFailureTest : public ::testing::TestWithParam<LookupFailure>
-{
-};
+{ };
 
 TEST_P(ParsingInfoFailureTest, LogsAndGivesTheEmptyValue)
 {
@@ -268,20 +268,29 @@ INSTANTIATE_TEST_SUITE_P(
         ::testing::Values(
                 LookupFailure{ "NoVertexPositionInput", "unnamed_position.vert", positionFormat(), 1,
                                "Unable to find vertexPosition attribute to compute mesh local BV" },
-                LookupFailure{ "LocationMissingFromFormat", "position.vert",
-                               { { { 0, 12, TbGpu::VertexRate::Vertex } }, { { 1, 0, TbGpu::Format(106), 0 } } }, 1,
-                               "Unable to find vertexPosition attribute in vertexFormat for location 0. Unable to compute "
-                               "mesh local BV" },
-                LookupFailure{ "BindingBeyondTheLayouts", "position.vert",
-                               { { { 0, 12, TbGpu::VertexRate::Vertex } }, { { 0, 3, TbGpu::Format(106), 0 } } }, 1,
+                LookupFailure{
+                        "LocationMissingFromFormat",
+                        "position.vert",
+                        { { { 0, 12, TbGpu::VertexRate::Vertex } }, { { 1, 0, TbGpu::Format(106), 0 } } },
+                        1,
+                        "Unable to find vertexPosition attribute in vertexFormat for location 0. Unable to compute "
+                        "mesh local BV" },
+                LookupFailure{ "BindingBeyondTheLayouts",
+                               "position.vert",
+                               { { { 0, 12, TbGpu::VertexRate::Vertex } }, { { 0, 3, TbGpu::Format(106), 0 } } },
+                               1,
                                "Unable to find binding for vertexPosition attribute in vertexFormat for binding idx 3. "
                                "Unable to compute mesh local BV" },
-                LookupFailure{ "UnexpectedFormat", "position.vert", positionFormat(TbGpu::Format(109)), 1,
-                               "VertexPosition attribute has unexpected Format type 109. Unable to compute mesh local BV" },
-                LookupFailure{ "NoVertexBufferForTheBinding", "position.vert",
-                               { { { 2, 12, TbGpu::VertexRate::Vertex } }, { { 0, 0, TbGpu::Format(106), 0 } } }, 2,
-                               "Unable to find vertex data for vertexPosition attribute with binding 2. Unable to compute "
-                               "mesh local BV" }),
+                LookupFailure{
+                        "UnexpectedFormat", "position.vert", positionFormat(TbGpu::Format(109)), 1,
+                        "VertexPosition attribute has unexpected Format type 109. Unable to compute mesh local BV" },
+                LookupFailure{
+                        "NoVertexBufferForTheBinding",
+                        "position.vert",
+                        { { { 2, 12, TbGpu::VertexRate::Vertex } }, { { 0, 0, TbGpu::Format(106), 0 } } },
+                        2,
+                        "Unable to find vertex data for vertexPosition attribute with binding 2. Unable to compute "
+                        "mesh local BV" }),
         [](const ::testing::TestParamInfo<LookupFailure> &info) { return std::string(info.param.name); });
 
 TEST_F(RendererFixture, EveryRelevantChangeIsAnnouncedOnce)

@@ -220,8 +220,7 @@ void PrintTo(const PolygonFaceCase &value, std::ostream *out)
 }
 
 class ObjPolygonTest : public MeshFixture, public ::testing::WithParamInterface<PolygonFaceCase>
-{
-};
+{ };
 
 TEST_P(ObjPolygonTest, BecomesTrianglesCoveringTheFace)
 {
@@ -233,7 +232,9 @@ TEST_P(ObjPolygonTest, BecomesTrianglesCoveringTheFace)
     double area = 0.0;
     int facingAway = 0;
     for (std::size_t i = 0; i < indices.size(); i += 3) {
-        const auto position = [&](std::size_t k) { return glm::dvec3(glm::make_vec3(vertices.at(indices[i + k]).position)); };
+        const auto position = [&](std::size_t k) {
+            return glm::dvec3(glm::make_vec3(vertices.at(indices[i + k]).position));
+        };
         const glm::dvec3 twiceArea = glm::cross(position(1) - position(0), position(2) - position(0));
         facingAway += twiceArea.z <= 0.0;
         area += 0.5 * glm::length(twiceArea);
@@ -243,12 +244,14 @@ TEST_P(ObjPolygonTest, BecomesTrianglesCoveringTheFace)
             << "no triangle is missing, none covers the hole";
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, ObjPolygonTest,
-                         // The parser's own triangulation made one triangle of this pentagon.
-                         ::testing::Values(PolygonFaceCase{ "ConvexPentagon", { { 1, 8 }, { 1, 5 }, { 3, 3 }, { 4, 3 }, { 6, 4 } }, 3 },
-                                           // 66 corners: 32 on each circle and the bridge ends twice.
-                                           PolygonFaceCase{ "RingAroundAHoleThroughABridge", Orvane::Test::ringOutline(32, 2.0, 1.0), 64 }),
-                         [](const ::testing::TestParamInfo<PolygonFaceCase> &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+        Faces, ObjPolygonTest,
+        // The parser's own triangulation made one triangle of this pentagon.
+        ::testing::Values(PolygonFaceCase{ "ConvexPentagon", { { 1, 8 }, { 1, 5 }, { 3, 3 }, { 4, 3 }, { 6, 4 } }, 3 },
+                          // 66 corners: 32 on each circle and the bridge ends twice.
+                          PolygonFaceCase{ "RingAroundAHoleThroughABridge", Orvane::Test::ringOutline(32, 2.0, 1.0),
+                                           64 }),
+        [](const ::testing::TestParamInfo<PolygonFaceCase> &info) { return std::string(info.param.name); });
 
 TEST(SceneModel, CottageLoads)
 {

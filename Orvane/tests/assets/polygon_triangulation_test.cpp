@@ -44,8 +44,7 @@ void PrintTo(const PolygonCase &value, std::ostream *out)
 }
 
 class PolygonTriangulationTest : public ::testing::TestWithParam<PolygonCase>
-{
-};
+{ };
 
 // Every triangle is wound like the polygon and lies inside it, and together they cover its area: so none
 // covers a hole or the outside, and none is missing.
@@ -83,11 +82,22 @@ INSTANTIATE_TEST_SUITE_P(
                 PolygonCase{ "ConcaveQuad", { { 0, 0 }, { 0.3, 0.1 }, { 1, 0 }, { 0, 10 } }, 2 },
                 PolygonCase{ "ConvexPentagon", { { 1, 8 }, { 1, 5 }, { 3, 3 }, { 4, 3 }, { 6, 4 } }, 3 },
                 PolygonCase{ "Comb",
-                             { { 0, 0 }, { 5, 0 }, { 5, 3 }, { 4, 3 }, { 4, 1 }, { 3, 1 }, { 3, 3 }, { 2, 3 }, { 2, 1 },
-                               { 1, 1 }, { 1, 3 }, { 0, 3 } },
+                             { { 0, 0 },
+                               { 5, 0 },
+                               { 5, 3 },
+                               { 4, 3 },
+                               { 4, 1 },
+                               { 3, 1 },
+                               { 3, 3 },
+                               { 2, 3 },
+                               { 2, 1 },
+                               { 1, 1 },
+                               { 1, 3 },
+                               { 0, 3 } },
                              {} },
                 PolygonCase{ "RingAroundAHoleThroughABridge", ringOutline(32, 2.0, 1.0), 64 },
-                PolygonCase{ "CornersOnStraightEdges", { { 0, 0 }, { 1, 0 }, { 2, 0 }, { 2, 1 }, { 1, 1 }, { 0, 1 } }, {} },
+                PolygonCase{
+                        "CornersOnStraightEdges", { { 0, 0 }, { 1, 0 }, { 2, 0 }, { 2, 1 }, { 1, 1 }, { 0, 1 } }, {} },
                 PolygonCase{ "RepeatedCorners", { { 0, 0 }, { 1, 0 }, { 1, 0 }, { 1, 1 }, { 0, 1 }, { 0, 1 } }, {} }),
         [](const ::testing::TestParamInfo<PolygonCase> &info) { return std::string(info.param.name); });
 
@@ -102,8 +112,7 @@ void PrintTo(const DegenerateCase &value, std::ostream *out)
 }
 
 class DegeneratePolygonTest : public ::testing::TestWithParam<DegenerateCase>
-{
-};
+{ };
 
 TEST_P(DegeneratePolygonTest, EndsWithTrianglesOverItsOwnCorners)
 {
@@ -120,13 +129,16 @@ const float NaN = std::numeric_limits<float>::quiet_NaN();
 
 INSTANTIATE_TEST_SUITE_P(
         Inputs, DegeneratePolygonTest,
-        ::testing::Values(DegenerateCase{ "NoCorners", {} }, DegenerateCase{ "OneCorner", { { 1, 2, 3 } } },
-                          DegenerateCase{ "TwoCorners", { { 1, 2, 3 }, { 4, 5, 6 } } },
-                          DegenerateCase{ "AllOnALine", { { 0, 0, 0 }, { 1, 1, 1 }, { 2, 2, 2 }, { 5, 5, 5 }, { 3, 3, 3 }, { 4, 4, 4 } } },
-                          DegenerateCase{ "AllAtOnePoint", std::vector<glm::vec3>(7, glm::vec3{ 1, 2, 3 }) },
-                          DegenerateCase{ "SelfCrossingStar", { { 0, 3, 0 }, { 2, -3, 0 }, { -3, 1, 0 }, { 3, 1, 0 }, { -2, -3, 0 } } },
-                          DegenerateCase{ "BowTieQuad", { { 0, 0, 0 }, { 1, 1, 0 }, { 1, 0, 0 }, { 0, 1, 0 } } },
-                          DegenerateCase{ "NotANumber", { { 0, 0, 0 }, { 1, 0, 0 }, { NaN, 1, 0 }, { 1, 2, 0 }, { 0, 1, 0 } } }),
+        ::testing::Values(
+                DegenerateCase{ "NoCorners", {} }, DegenerateCase{ "OneCorner", { { 1, 2, 3 } } },
+                DegenerateCase{ "TwoCorners", { { 1, 2, 3 }, { 4, 5, 6 } } },
+                DegenerateCase{ "AllOnALine",
+                                { { 0, 0, 0 }, { 1, 1, 1 }, { 2, 2, 2 }, { 5, 5, 5 }, { 3, 3, 3 }, { 4, 4, 4 } } },
+                DegenerateCase{ "AllAtOnePoint", std::vector<glm::vec3>(7, glm::vec3{ 1, 2, 3 }) },
+                DegenerateCase{ "SelfCrossingStar",
+                                { { 0, 3, 0 }, { 2, -3, 0 }, { -3, 1, 0 }, { 3, 1, 0 }, { -2, -3, 0 } } },
+                DegenerateCase{ "BowTieQuad", { { 0, 0, 0 }, { 1, 1, 0 }, { 1, 0, 0 }, { 0, 1, 0 } } },
+                DegenerateCase{ "NotANumber", { { 0, 0, 0 }, { 1, 0, 0 }, { NaN, 1, 0 }, { 1, 2, 0 }, { 0, 1, 0 } } }),
         [](const ::testing::TestParamInfo<DegenerateCase> &info) { return std::string(info.param.name); });
 
 } // namespace

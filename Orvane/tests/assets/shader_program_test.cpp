@@ -57,7 +57,8 @@ TEST_F(ProgramFixture, SceneProgramLoadsItsStagesAndLayout)
                                                  { 1, TbGpu::Format(106), "vertexNormal" },
                                                  { 2, TbGpu::Format(103), "vertexTexCoord" } };
     auto attributes = program.vertexAttributes();
-    std::sort(attributes.begin(), attributes.end(), [](const auto &a, const auto &b) { return a.location < b.location; });
+    std::sort(attributes.begin(), attributes.end(),
+              [](const auto &a, const auto &b) { return a.location < b.location; });
     EXPECT_EQ(attributes, expected);
 
     // Camera, lights, model, material, texture: sets 0 to 4 in ascending order.
@@ -162,8 +163,9 @@ TEST_F(ProgramFixture, DumpListsTheAttributes)
     program.vertexShader = testShader("position.vert");
     Orvane::Test::LogCapture log("shader program");
     program.dump();
-    EXPECT_EQ(log.text(), "warning Attributes:\n"
-                          "warning     Attribute (name: vertexPosition, location: 0, format: 106)\n");
+    EXPECT_EQ(log.text(),
+              "warning Attributes:\n"
+              "warning     Attribute (name: vertexPosition, location: 0, format: 106)\n");
 }
 
 TEST(ShaderProgramLogger, IsCreatedAtWarnLevel)

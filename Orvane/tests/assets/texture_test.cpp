@@ -230,8 +230,7 @@ std::vector<DdsCase> ddsCases()
 }
 
 class DdsTextureTest : public ::testing::TestWithParam<DdsCase>
-{
-};
+{ };
 
 TEST_P(DdsTextureTest, LoadsWithFormatLevelsAndData)
 {
@@ -262,7 +261,8 @@ TEST(DdsTexture, ALoadAfterADdsReplacesTheImage)
 {
     Orvane::Test::TemporaryDirectory directory;
     Texture2D texture;
-    texture.setPath(directory.write("a.dds", Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes()));
+    texture.setPath(
+            directory.write("a.dds", Orvane::Test::DdsFixture::compressed("DXT1", 4, 4, 1).withPattern(8).bytes()));
     ASSERT_NE(texture.ddsImage(), nullptr);
     texture.setPath(directory.write("b.png", encodePng(1, 1, 4)));
     EXPECT_EQ(texture.status.get(), Status::Loaded);

@@ -42,13 +42,14 @@ TEST(CameraLens, DefaultsGiveTheHandComputedPerspective)
     CameraLens lens;
     const float f = 1.0f / std::tan(12.5f * 0.017453292f);
     EXPECT_NEAR(f, 4.5107f, 1e-4f);
-    expectEntries(lens.projectionMatrix.get(), {
-                                                   { 0, 0, f },
-                                                   { 1, 1, f },
-                                                   { 2, 2, 1000.0f / (0.1f - 1000.0f) },
-                                                   { 2, 3, -1.0f },
-                                                   { 3, 2, -0.1f * 1000.0f / (1000.0f - 0.1f) },
-                                               });
+    expectEntries(lens.projectionMatrix.get(),
+                  {
+                          { 0, 0, f },
+                          { 1, 1, f },
+                          { 2, 2, 1000.0f / (0.1f - 1000.0f) },
+                          { 2, 3, -1.0f },
+                          { 3, 2, -0.1f * 1000.0f / (1000.0f - 0.1f) },
+                  });
     EXPECT_NEAR(lens.projectionMatrix.get()[2][2], -1.0001f, 1e-4f);
     EXPECT_NEAR(lens.projectionMatrix.get()[3][2], -0.1f, 1e-4f);
     EXPECT_FALSE(lens.isStereo());
@@ -72,13 +73,14 @@ TEST(CameraLens, OrthographicFollowsTheBoxAndFlipsY)
 {
     CameraLens lens;
     lens.projectionType = ProjectionType::Orthographic;
-    expectEntries(lens.projectionMatrix.get(), {
-                                                   { 0, 0, 2.0f },
-                                                   { 1, 1, -2.0f },
-                                                   { 2, 2, -1.0f / 999.9f },
-                                                   { 3, 2, -0.1f / 999.9f },
-                                                   { 3, 3, 1.0f },
-                                               });
+    expectEntries(lens.projectionMatrix.get(),
+                  {
+                          { 0, 0, 2.0f },
+                          { 1, 1, -2.0f },
+                          { 2, 2, -1.0f / 999.9f },
+                          { 3, 2, -0.1f / 999.9f },
+                          { 3, 3, 1.0f },
+                  });
 
     lens.left = 0.0f;
     lens.right = 4.0f;
@@ -86,15 +88,16 @@ TEST(CameraLens, OrthographicFollowsTheBoxAndFlipsY)
     lens.top = 3.0f;
     lens.nearPlane = 1.0f;
     lens.farPlane = 11.0f;
-    expectEntries(lens.projectionMatrix.get(), {
-                                                   { 0, 0, 0.5f },
-                                                   { 1, 1, -1.0f },
-                                                   { 2, 2, -0.1f },
-                                                   { 3, 0, -1.0f },
-                                                   { 3, 1, 2.0f },
-                                                   { 3, 2, -0.1f },
-                                                   { 3, 3, 1.0f },
-                                               });
+    expectEntries(lens.projectionMatrix.get(),
+                  {
+                          { 0, 0, 0.5f },
+                          { 1, 1, -1.0f },
+                          { 2, 2, -0.1f },
+                          { 3, 0, -1.0f },
+                          { 3, 1, 2.0f },
+                          { 3, 2, -0.1f },
+                          { 3, 3, 1.0f },
+                  });
 }
 
 TEST(CameraLens, EveryParameterChangeUpdatesTheMatrixAndAnnouncesIt)
@@ -119,8 +122,9 @@ TEST(CameraLens, EveryParameterChangeUpdatesTheMatrixAndAnnouncesIt)
         lens.projectionMatrix = glm::mat4(1.0f);
         FAIL() << "the projection matrix is always bound";
     } catch (const TbBindings::ReadOnlyProperty &error) {
-        EXPECT_STREQ(error.what(), "Cannot set value on a read-only property. This property likely holds the result of "
-                                   "a binding expression.");
+        EXPECT_STREQ(error.what(),
+                     "Cannot set value on a read-only property. This property likely holds the result of "
+                     "a binding expression.");
     }
 }
 

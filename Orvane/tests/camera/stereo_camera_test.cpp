@@ -118,7 +118,7 @@ TEST(StereoCamera, TakesItsFrameFromTheWorldMatrixOrElseTheLocalOne)
     EXPECT_EQ(camera.upVector.get(), glm::vec3(0, 1, 0));
 
     const glm::mat4 turned = glm::translate(glm::mat4(1.0f), glm::vec3(1, 2, 3)) *
-                             glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(0, 1, 0));
+            glm::rotate(glm::mat4(1.0f), glm::radians(90.0f), glm::vec3(0, 1, 0));
     transform->worldTransform = turned;
     EXPECT_EQ(camera.position.get(), glm::vec3(1, 2, 3));
     EXPECT_NEAR(camera.viewDirection.get().x, -1.0f, 1e-6f);

@@ -222,20 +222,21 @@ TEST_F(AspectEngineTest, ReplacingTheRootNotifiesAspectsAroundTheOldTreesDestruc
     engine.addAspect(std::make_unique<RecordingAspect>("a", log));
     engine.addAspect(std::make_unique<RecordingAspect>("b", log));
     engine.rootEntityChanged.connect(
-        [&](Entity *root) { log.push_back("rootEntityChanged " + (root ? root->objectName() : "none")); });
+            [&](Entity *root) { log.push_back("rootEntityChanged " + (root ? root->objectName() : "none")); });
 
     engine.setRootEntity(namedEntity("first"));
     log.clear();
     engine.rootEntity()->destroyed.connect([&](Entity *) { log.push_back("first destroyed"); });
     engine.setRootEntity(namedEntity("second"));
-    EXPECT_EQ(log, (Log{
-                       "a rootAboutToChange first -> second",
-                       "b rootAboutToChange first -> second",
-                       "first destroyed",
-                       "rootEntityChanged second",
-                       "a rootChanged old -> second",
-                       "b rootChanged old -> second",
-                   }));
+    EXPECT_EQ(log,
+              (Log{
+                      "a rootAboutToChange first -> second",
+                      "b rootAboutToChange first -> second",
+                      "first destroyed",
+                      "rootEntityChanged second",
+                      "a rootChanged old -> second",
+                      "b rootChanged old -> second",
+              }));
     EXPECT_EQ(engine.rootEntity()->objectName(), "second");
 
     // Passing the current root changes nothing.
@@ -257,21 +258,22 @@ TEST_F(AspectEngineTest, DestructionStopsThenDropsTheSceneThenTheAspectsInOrder)
     engine->rootEntity()->destroyed.connect([&](Entity *) { log.push_back("root destroyed"); });
 
     engine.reset();
-    EXPECT_EQ(log, (Log{
-                       "a stopping",
-                       "b stopping",
-                       "a frame",
-                       "b frame",
-                       "a stopped",
-                       "b stopped",
-                       "a rootAboutToChange root -> none",
-                       "b rootAboutToChange root -> none",
-                       "root destroyed",
-                       "a rootChanged old -> none",
-                       "b rootChanged old -> none",
-                       "a destroyed",
-                       "b destroyed",
-                   }));
+    EXPECT_EQ(log,
+              (Log{
+                      "a stopping",
+                      "b stopping",
+                      "a frame",
+                      "b frame",
+                      "a stopped",
+                      "b stopped",
+                      "a rootAboutToChange root -> none",
+                      "b rootAboutToChange root -> none",
+                      "root destroyed",
+                      "a rootChanged old -> none",
+                      "b rootChanged old -> none",
+                      "a destroyed",
+                      "b destroyed",
+              }));
     // The frame request still queued for the destroyed engine is dropped, not delivered.
     EXPECT_EQ(application.postedEventCount(), 0u);
     application.processEvents(0);

@@ -32,8 +32,7 @@ struct NamedComponent : Component {
     Log *log;
 };
 
-struct OtherComponent : Component {
-};
+struct OtherComponent : Component { };
 
 Entity *addChild(Entity &parent, const std::string &name)
 {
@@ -90,8 +89,9 @@ TEST(Entity, AComponentWithABoundEntityIsRefused)
         entity.addComponent(std::move(component));
         FAIL() << "adding a component with a bound entity must throw";
     } catch (const TbBindings::ReadOnlyProperty &error) {
-        EXPECT_STREQ(error.what(), "Cannot set value on a read-only property. This property likely holds the result of "
-                                   "a binding expression.");
+        EXPECT_STREQ(error.what(),
+                     "Cannot set value on a read-only property. This property likely holds the result of "
+                     "a binding expression.");
     }
     EXPECT_TRUE(entity.components().empty());
 }
@@ -162,7 +162,7 @@ TEST(Entity, DestructionTearsDownChildrenLastFirstThenComponents)
         child->destroyed.connect([&log](Entity *e) { log.push_back(e->objectName() + " destroyed"); });
     }
     second->childEntityRemoved.connect(
-        [&log](Entity *e) { log.push_back("second childEntityRemoved " + e->objectName()); });
+            [&log](Entity *e) { log.push_back("second childEntityRemoved " + e->objectName()); });
     Entity *rootEntity = root.get();
     root->childEntityRemoved.connect([&log, rootEntity](Entity *e) {
         // The child is already out of the list and has no parent any more.
@@ -174,16 +174,17 @@ TEST(Entity, DestructionTearsDownChildrenLastFirstThenComponents)
     root->destroyed.connect([&log](Entity *) { log.push_back("root destroyed"); });
 
     root.reset();
-    EXPECT_EQ(log, (Log{
-                       "second parentEntityChanged null",
-                       "root childEntityRemoved second",
-                       "second childEntityRemoved grandchild",
-                       "second destroyed",
-                       "first parentEntityChanged null",
-                       "root childEntityRemoved first",
-                       "first destroyed",
-                       "root destroyed",
-                       "component A destroyed",
-                       "component B destroyed",
-                   }));
+    EXPECT_EQ(log,
+              (Log{
+                      "second parentEntityChanged null",
+                      "root childEntityRemoved second",
+                      "second childEntityRemoved grandchild",
+                      "second destroyed",
+                      "first parentEntityChanged null",
+                      "root childEntityRemoved first",
+                      "first destroyed",
+                      "root destroyed",
+                      "component A destroyed",
+                      "component B destroyed",
+              }));
 }

@@ -24,7 +24,7 @@ public:
             throw std::bad_alloc();
         return storage;
     }
-    static void operator delete(void *) {}
+    static void operator delete(void *) { }
 
 private:
     alignas(std::max_align_t) static inline std::byte storage[512];

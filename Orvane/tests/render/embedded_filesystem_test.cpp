@@ -26,7 +26,7 @@ TEST(EmbeddedFilesystem, HoldsTheSixEngineShadersAsSpirV)
     const auto anaglyph = embeddedFilesystem().open("shaders/stereo/anaglyph-fsq.vert.spv");
     const auto stereo = embeddedFilesystem().open("shaders/stereo/stereo-fsq.vert.spv");
     EXPECT_TRUE(std::equal(anaglyph->begin, anaglyph->end, stereo->begin, stereo->end))
-        << "both composition passes share one vertex shader";
+            << "both composition passes share one vertex shader";
 }
 
 TEST(EmbeddedFilesystem, PathsAreNormalisedBeforeLookup)

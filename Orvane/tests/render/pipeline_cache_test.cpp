@@ -63,10 +63,7 @@ protected:
         root->addChildEntity(std::make_unique<Entity>())->createComponent<MeshRenderer>()->material = material;
     }
 
-    Render::Pipeline *lookUp(ShaderProgram *shader)
-    {
-        return algorithm->pipeline(&format, shader, &states, 1);
-    }
+    Render::Pipeline *lookUp(ShaderProgram *shader) { return algorithm->pipeline(&format, shader, &states, 1); }
 
     TbGpu::VertexOptions format = positionFormat();
     RenderStateSet states = colourTarget();
@@ -167,8 +164,7 @@ struct NegotiationCase {
 };
 
 class SampleNegotiation : public ::testing::TestWithParam<NegotiationCase>
-{
-};
+{ };
 
 TEST_P(SampleNegotiation, TakesTheLargestSupportedCountNotAboveTheRequestAndElseOne)
 {
@@ -191,8 +187,8 @@ TEST_F(SampleCountTest, InstallingNegotiatesWithTheAdapterAndRefusesUnsupportedC
     const auto supported = renderer->device().adapter()->properties().limits.framebufferColorSampleCounts.toInt();
     if (supported != 0x5)
         GTEST_SKIP() << "this check is written for lavapipe's sample counts (1 and 4)";
-    for (auto [requested, expected] : { std::pair{ Samples::Samples8, Samples::Samples4 },
-                                        std::pair{ Samples(3), Samples::Samples1 } }) {
+    for (auto [requested, expected] :
+         { std::pair{ Samples::Samples8, Samples::Samples4 }, std::pair{ Samples(3), Samples::Samples1 } }) {
         auto algorithm = std::make_unique<ClearAlgorithm>();
         algorithm->samples = requested;
         algorithm->renderTargetRefs = { offscreenReference(4, 4, 1) };

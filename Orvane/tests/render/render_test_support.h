@@ -104,8 +104,8 @@ public:
     void prepareFrameData(uint32_t) override { ++preparedFrames; }
 
     TbGpu::Handle<TbGpu::GpuSemaphore_t> renderFrame(uint32_t frameIndex,
-                                                    const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waits,
-                                                    TbGpu::Handle<TbGpu::Fence_t> fence) override
+                                                     const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waits,
+                                                     TbGpu::Handle<TbGpu::Fence_t> fence) override
     {
         TbGpu::Device &device = renderer->device();
         TbGpu::CommandRecorder recorder = device.createCommandRecorder({ renderer->graphicsQueue()->handle() });
@@ -229,7 +229,10 @@ protected:
     // Device memory allocations alive now on the renderer's device.
     uint64_t liveAllocations()
     {
-        return api.vulkanResourceManager()->getDevice(renderer->device().handle())->allocator->statistics().allocationCount;
+        return api.vulkanResourceManager()
+                ->getDevice(renderer->device().handle())
+                ->allocator->statistics()
+                .allocationCount;
     }
 
     // Installs a clear algorithm for the given targets and starts the engine (which runs the first frame).

@@ -3,9 +3,9 @@
 #include <Orvane/assets/buffer.h>
 #include <Orvane/assets/material.h>
 #include <Orvane/assets/mesh_renderer.h>
-#include <Orvane/render/staging_buffer_pool.h>
 #include <Orvane/render/offscreen_render_area_manager.h>
 #include <Orvane/render/resource_deleter.h>
+#include <Orvane/render/staging_buffer_pool.h>
 #include <Orvane/render/thread_resource_registry.h>
 
 using namespace Orvane;
@@ -122,9 +122,9 @@ TEST_F(RendererFrameTest, ReplacingTheAlgorithmRemovesItsTargetsBeforeTheNewOneC
     auto second = std::make_unique<ClearAlgorithm>(&events, "second");
     second->renderTargetRefs = { offscreenReference(4, 4, 1) };
     std::unique_ptr<RenderAlgorithm> previous = renderer->setRenderAlgorithm(std::move(second));
-    EXPECT_EQ(events, (std::vector<std::string>{ "first: destroying 0", "first: destroying 1",
-                                                 "first: mesh renderer removed", "first: release",
-                                                 "second: initialize", "second: created 0" }));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{ "first: destroying 0", "first: destroying 1", "first: mesh renderer removed",
+                                         "first: release", "second: initialize", "second: created 0" }));
     EXPECT_EQ(previous->renderer, nullptr);
     EXPECT_EQ(renderer->offscreenManager()->targets().size(), 1u);
     runFrames(2);

@@ -25,8 +25,8 @@ std::atomic<int> outOfDateAcquisitions{ 0 };
 } // namespace
 
 extern "C" VKAPI_ATTR VkResult VKAPI_CALL vkAcquireNextImageKHR(VkDevice device, VkSwapchainKHR swapchain,
-                                                                 uint64_t timeout, VkSemaphore semaphore, VkFence fence,
-                                                                 uint32_t *imageIndex)
+                                                                uint64_t timeout, VkSemaphore semaphore, VkFence fence,
+                                                                uint32_t *imageIndex)
 {
     if (outOfDateAcquisitions > 0) {
         --outOfDateAcquisitions;

@@ -42,7 +42,8 @@ struct CapturedLog {
 
 const ResourceSet &setNumbered(const ResourceFormat &format, uint32_t number)
 {
-    const auto it = std::find_if(format.sets.begin(), format.sets.end(), [&](const ResourceSet &s) { return s.set == number; });
+    const auto it =
+            std::find_if(format.sets.begin(), format.sets.end(), [&](const ResourceSet &s) { return s.set == number; });
     if (it == format.sets.end())
         throw std::runtime_error("no set " + std::to_string(number));
     return *it;
@@ -161,8 +162,10 @@ TEST(ShaderIntrospection, IncompatibleBindingsKeepBothSetsAndReportTheSetNumber)
     introspectShaderModule(readSpirV("conflict.frag.spv"), format, log.logger, nullptr);
     const Render::MergeResult merge = mergeResourceFormat(format);
     EXPECT_FALSE(merge.ok);
-    EXPECT_EQ(merge.errors, std::vector<std::string>{ "Found multiple incompatible descriptor sets with set number = 0" });
-    const auto setZeroEntries = std::count_if(format.sets.begin(), format.sets.end(), [](const ResourceSet &s) { return s.set == 0; });
+    EXPECT_EQ(merge.errors,
+              std::vector<std::string>{ "Found multiple incompatible descriptor sets with set number = 0" });
+    const auto setZeroEntries =
+            std::count_if(format.sets.begin(), format.sets.end(), [](const ResourceSet &s) { return s.set == 0; });
     EXPECT_EQ(setZeroEntries, 2);
     EXPECT_EQ(format.sets.front().bindings.front().type, 6u) << "the first entry of the number stays first";
 }
@@ -170,7 +173,8 @@ TEST(ShaderIntrospection, IncompatibleBindingsKeepBothSetsAndReportTheSetNumber)
 TEST(ShaderIntrospection, MergeSortsSetsAndBindings)
 {
     ResourceFormat format;
-    format.sets = { { 3, { { 2, 1, 6, 0x1, {} }, { 0, 1, 6, 0x1, {} } } }, { 1, { { 5, 1, 1, 0x10, {} } } },
+    format.sets = { { 3, { { 2, 1, 6, 0x1, {} }, { 0, 1, 6, 0x1, {} } } },
+                    { 1, { { 5, 1, 1, 0x10, {} } } },
                     { 3, { { 1, 1, 1, 0x10, {} }, { 2, 1, 6, 0x10, {} } } } };
     EXPECT_TRUE(mergeResourceFormat(format).ok);
     ASSERT_EQ(format.sets.size(), 2u);
@@ -185,8 +189,9 @@ TEST(ShaderIntrospection, MergeSortsSetsAndBindings)
 
 TEST(ShaderIntrospection, InvalidCodeIsReportedAndAddsNothing)
 {
-    for (const std::vector<uint32_t> &code : { std::vector<uint32_t>{}, std::vector<uint32_t>{ 0xdeadbeef, 1, 2, 3, 4, 5 },
-                                               std::vector<uint32_t>{ 0x07230203, 0x00010000 } }) {
+    for (const std::vector<uint32_t> &code :
+         { std::vector<uint32_t>{}, std::vector<uint32_t>{ 0xdeadbeef, 1, 2, 3, 4, 5 },
+           std::vector<uint32_t>{ 0x07230203, 0x00010000 } }) {
         CapturedLog log;
         ResourceFormat format;
         std::vector<ShaderAttribute> attributes;

@@ -46,9 +46,9 @@ protected:
 
     TbGpu::Buffer gpuBuffer(uint64_t size)
     {
-        return device.createBuffer({ size,
-                                     TbGpu::BufferUsageFlagBits::TransferDstBit | TbGpu::BufferUsageFlagBits::TransferSrcBit,
-                                     TbGpu::MemoryUsage::GpuOnly });
+        return device.createBuffer(
+                { size, TbGpu::BufferUsageFlagBits::TransferDstBit | TbGpu::BufferUsageFlagBits::TransferSrcBit,
+                  TbGpu::MemoryUsage::GpuOnly });
     }
 
     // Copies the GPU buffer back to the host.
@@ -112,8 +112,8 @@ TEST_F(StagingAndDeletionTest, StagedBytesArriveAtAlignedOffsetsAcrossBlocksAndI
 
     const auto small = pattern(3, 1);
     const StagingAllocation first = pool.stage(small.data(), small.size());
-    const StagingAllocation second = pool.stage(small.data(), small.size(), StagingBufferPool::textureCopyAlignment(
-                                                                                   TbGpu::Format::BC1_RGBA_UNORM_BLOCK));
+    const StagingAllocation second = pool.stage(
+            small.data(), small.size(), StagingBufferPool::textureCopyAlignment(TbGpu::Format::BC1_RGBA_UNORM_BLOCK));
     EXPECT_EQ(first.offset, 0u);
     EXPECT_EQ(second.buffer, first.buffer);
     EXPECT_EQ(second.offset % std::lcm(copyAlignment, uint64_t(8)), 0u);

@@ -82,7 +82,8 @@ protected:
         TbGpu::BufferTextureCopyRegion region;
         region.textureSubResource = { TbGpu::TextureAspectFlagBits::ColorBit, level, layer, 1 };
         region.textureExtent = extent;
-        recorder.copyTextureToBuffer({ texture, TbGpu::TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
+        recorder.copyTextureToBuffer(
+                { texture, TbGpu::TextureLayout::TransferSrcOptimal, readback.handle(), { region } });
         TbGpuTest::transferToHostBarrier(recorder, readback);
         TbGpuTest::submitAndWait(gpu, recorder.finish());
         return TbGpuTest::bufferBytes(readback, size);
@@ -132,7 +133,8 @@ TEST_F(StorageTrackingTest, StoragesFollowTheSceneThroughAddChangeAndRemove)
     ASSERT_NE(meshRecord, nullptr);
     EXPECT_FALSE(meshRecord->indexed);
     EXPECT_EQ(meshRecord->vertexCount, 30u);
-    EXPECT_EQ(meshRecord->vertexBuffers.at(0), renderer->bufferStorage().find(mesh->vertexBuffers.get()[0])->buffer.handle());
+    EXPECT_EQ(meshRecord->vertexBuffers.at(0),
+              renderer->bufferStorage().find(mesh->vertexBuffers.get()[0])->buffer.handle());
     const MeshRecord *indexedRecord = renderer->meshStorage().find(indexedMesh);
     ASSERT_NE(indexedRecord, nullptr);
     EXPECT_EQ(indexedRecord->indexCount, 9u);

@@ -10,16 +10,18 @@ using TbGpu::PresentMode;
 TEST(SwapchainChoices, SurfaceFormatPrefersTenBitsThenBgraInSrgbNonLinear)
 {
     using Formats = std::vector<TbGpu::SurfaceFormat>;
-    EXPECT_EQ(SwapchainRenderTarget::chooseSurfaceFormat(Formats{ { Format::UNDEFINED, ColorSpace::SrgbNonlinear } }).format,
+    EXPECT_EQ(SwapchainRenderTarget::chooseSurfaceFormat(Formats{ { Format::UNDEFINED, ColorSpace::SrgbNonlinear } })
+                      .format,
               Format::B8G8R8A8_UNORM);
-    EXPECT_EQ(SwapchainRenderTarget::chooseSurfaceFormat(Formats{ { Format::B8G8R8A8_UNORM, ColorSpace::SrgbNonlinear },
-                                                                  { Format::A2B10G10R10_UNORM_PACK32,
-                                                                    ColorSpace::SrgbNonlinear } })
+    EXPECT_EQ(SwapchainRenderTarget::chooseSurfaceFormat(
+                      Formats{ { Format::B8G8R8A8_UNORM, ColorSpace::SrgbNonlinear },
+                               { Format::A2B10G10R10_UNORM_PACK32, ColorSpace::SrgbNonlinear } })
                       .format,
               Format::A2B10G10R10_UNORM_PACK32);
-    EXPECT_EQ(SwapchainRenderTarget::chooseSurfaceFormat(Formats{ { Format::R8G8B8A8_SRGB, ColorSpace::SrgbNonlinear } })
-                      .format,
-              Format::R8G8B8A8_SRGB);
+    EXPECT_EQ(
+            SwapchainRenderTarget::chooseSurfaceFormat(Formats{ { Format::R8G8B8A8_SRGB, ColorSpace::SrgbNonlinear } })
+                    .format,
+            Format::R8G8B8A8_SRGB);
 }
 
 TEST(SwapchainChoices, PresentModePrefersMailboxExceptForLayeredSwapchains)

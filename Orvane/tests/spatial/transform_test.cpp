@@ -38,8 +38,8 @@ TEST(SrtTransform, MatchesTheProductOfTranslationRotationAndScale)
     const glm::quat rotation = glm::normalize(glm::quat(0.8f, 0.1f, -0.5f, 0.3f));
     const glm::vec3 translation(3, -2, 7);
     const glm::vec3 scale(0.5f, 2.0f, 3.0f);
-    const glm::mat4 expected =
-        glm::translate(glm::mat4(1.0f), translation) * glm::mat4_cast(rotation) * glm::scale(glm::mat4(1.0f), scale);
+    const glm::mat4 expected = glm::translate(glm::mat4(1.0f), translation) * glm::mat4_cast(rotation) *
+            glm::scale(glm::mat4(1.0f), scale);
     expectMatrixNear(composeSrt(translation, rotation, scale), expected);
 }
 
@@ -75,8 +75,9 @@ TEST(SrtTransform, LocalMatrixFollowsItsPartsAndAnnouncesTheChange)
         transform.localTransform = glm::mat4(2.0f);
         FAIL() << "the local matrix of an SrtTransform is bound";
     } catch (const TbBindings::ReadOnlyProperty &error) {
-        EXPECT_STREQ(error.what(), "Cannot set value on a read-only property. This property likely holds the result of "
-                                   "a binding expression.");
+        EXPECT_STREQ(error.what(),
+                     "Cannot set value on a read-only property. This property likely holds the result of "
+                     "a binding expression.");
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <TbBindings/binding_evaluator.h>
 #include <TbBindings/Private/dirtyable.h>
+#include <TbBindings/binding_evaluator.h>
 #include <TbBindings/property_updater.h>
 
 #include <cstdint>

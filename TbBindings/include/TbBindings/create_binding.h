@@ -1,8 +1,8 @@
 #pragma once
 
-#include <TbBindings/binding.h>
 #include <TbBindings/Private/operator_node.h>
 #include <TbBindings/Private/property_node.h>
+#include <TbBindings/binding.h>
 #include <TbBindings/property.h>
 
 #include <functional>
@@ -18,8 +18,8 @@ auto createBinding(Op op, Property<Args> &...sources)
     using Result = std::decay_t<std::invoke_result_t<Op &, const Args &...>>;
     using Node = Private::OperatorNode<Result, Op, Args...>;
     auto root = std::make_unique<Node>(std::move(op), std::make_unique<Private::PropertyNode<Args>>(sources)...);
-    return std::unique_ptr<PropertyUpdater<Result>>(
-        std::make_unique<Binding<Result, ImmediateBindingEvaluator>>(std::move(root), ImmediateBindingEvaluator::instance()));
+    return std::unique_ptr<PropertyUpdater<Result>>(std::make_unique<Binding<Result, ImmediateBindingEvaluator>>(
+            std::move(root), ImmediateBindingEvaluator::instance()));
 }
 
 // An immediate binding that mirrors `source`.

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <TbBindings/Private/member_slot.h>
 #include <TbBindings/connection_handle.h>
 #include <TbBindings/generational_index_array.h>
-#include <TbBindings/Private/member_slot.h>
 
 #include <cstdint>
 #include <functional>
@@ -42,23 +42,23 @@ public:
     }
 
     template<typename Callable>
-        requires std::is_invocable_v<Callable &, Args &...>
-    ConnectionHandle connect(Callable &&callable)
+    requires std::is_invocable_v<Callable &, Args &...> ConnectionHandle connect(Callable &&callable)
     {
         if (!m_impl)
             m_impl = std::make_shared<Impl>();
-        const GenerationalIndex index = m_impl->connections.insert(Connection{ Slot(std::forward<Callable>(callable)) });
+        const GenerationalIndex index =
+                m_impl->connections.insert(Connection{ Slot(std::forward<Callable>(callable)) });
         return ConnectionHandle(std::weak_ptr<Private::SignalImplBase>(m_impl), index);
     }
 
     // Connects `object->*function`, called with `bound...` first and then with as many of the signal's
     // arguments as it still takes. Private::placeholder<N> among `bound` stands for the N-th argument.
     template<typename MemberFunction, typename Object, typename... Bound>
-        requires std::is_member_function_pointer_v<MemberFunction>
-    ConnectionHandle connect(MemberFunction function, Object *object, Bound &&...bound)
+    requires std::is_member_function_pointer_v<MemberFunction>
+            ConnectionHandle connect(MemberFunction function, Object *object, Bound &&...bound)
     {
         return connect(Private::MemberSlot<MemberFunction, Object, std::decay_t<Bound>...>(
-            function, object, std::forward<Bound>(bound)...));
+                function, object, std::forward<Bound>(bound)...));
     }
 
     void emit(Args... args)
@@ -86,7 +86,10 @@ public:
         return implOf(handle).blockConnection(handle, blocked);
     }
 
-    bool isConnectionBlocked(const ConnectionHandle &handle) const { return implOf(handle).isConnectionBlocked(handle); }
+    bool isConnectionBlocked(const ConnectionHandle &handle) const
+    {
+        return implOf(handle).isConnectionBlocked(handle);
+    }
 
     bool isConnectionActive(const ConnectionHandle &handle) const
     {

@@ -31,12 +31,9 @@ struct BufferBinding {
     uint32_t offset{ 0 };
     uint32_t size{ WholeSize };
 };
-struct UniformBufferBinding : BufferBinding {
-};
-struct StorageBufferBinding : BufferBinding {
-};
-struct DynamicUniformBufferBinding : BufferBinding {
-};
+struct UniformBufferBinding : BufferBinding { };
+struct StorageBufferBinding : BufferBinding { };
+struct DynamicUniformBufferBinding : BufferBinding { };
 
 using BindingResource = std::variant<SamplerBinding, TextureViewSamplerBinding, TextureViewBinding, ImageBinding,
                                      UniformBufferBinding, StorageBufferBinding, DynamicUniformBufferBinding>;
@@ -44,9 +41,12 @@ using BindingResource = std::variant<SamplerBinding, TextureViewSamplerBinding, 
 // The resource binding type an entry's resource is written as.
 inline ResourceBindingType resourceBindingType(const BindingResource &resource)
 {
-    constexpr ResourceBindingType types[] = { ResourceBindingType::Sampler, ResourceBindingType::CombinedImageSampler,
-                                              ResourceBindingType::SampledImage, ResourceBindingType::StorageImage,
-                                              ResourceBindingType::UniformBuffer, ResourceBindingType::StorageBuffer,
+    constexpr ResourceBindingType types[] = { ResourceBindingType::Sampler,
+                                              ResourceBindingType::CombinedImageSampler,
+                                              ResourceBindingType::SampledImage,
+                                              ResourceBindingType::StorageImage,
+                                              ResourceBindingType::UniformBuffer,
+                                              ResourceBindingType::StorageBuffer,
                                               ResourceBindingType::UniformBufferDynamic };
     return types[resource.index()];
 }

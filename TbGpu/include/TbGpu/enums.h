@@ -385,19 +385,10 @@ TBGPU_DECLARE_FLAGS(SampleCountFlagBits)
 using SampleCountFlags = Flags<SampleCountFlagBits>;
 
 // VkImageTiling
-enum class TextureTiling : uint32_t {
-    Optimal = 0,
-    Linear = 1,
-    DrmFormatModifier = 1000158000,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class TextureTiling : uint32_t { Optimal = 0, Linear = 1, DrmFormatModifier = 1000158000, MaxEnum = 0x7FFFFFFF };
 
 // VkSharingMode
-enum class SharingMode : uint32_t {
-    Exclusive = 0,
-    Concurrent = 1,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class SharingMode : uint32_t { Exclusive = 0, Concurrent = 1, MaxEnum = 0x7FFFFFFF };
 
 // VkImageLayout
 enum class TextureLayout : uint32_t {
@@ -464,19 +455,10 @@ TBGPU_DECLARE_FLAGS(TextureAspectFlagBits)
 using TextureAspectFlags = Flags<TextureAspectFlagBits>;
 
 // VkFilter
-enum class FilterMode : uint32_t {
-    Nearest = 0,
-    Linear = 1,
-    Cubic = 1000015000,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class FilterMode : uint32_t { Nearest = 0, Linear = 1, Cubic = 1000015000, MaxEnum = 0x7FFFFFFF };
 
 // VkSamplerMipmapMode
-enum class MipmapFilterMode : uint32_t {
-    Nearest = 0,
-    Linear = 1,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class MipmapFilterMode : uint32_t { Nearest = 0, Linear = 1, MaxEnum = 0x7FFFFFFF };
 
 // VkSamplerAddressMode
 enum class AddressMode : uint32_t {
@@ -562,11 +544,7 @@ enum class ResourceBindingType : uint32_t {
 };
 
 // VkVertexInputRate
-enum class VertexRate : uint32_t {
-    Vertex = 0,
-    Instance = 1,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class VertexRate : uint32_t { Vertex = 0, Instance = 1, MaxEnum = 0x7FFFFFFF };
 
 // VkPrimitiveTopology
 enum class PrimitiveTopology : uint32_t {
@@ -585,13 +563,7 @@ enum class PrimitiveTopology : uint32_t {
 };
 
 // VkPolygonMode
-enum class PolygonMode : uint32_t {
-    Fill = 0,
-    Line = 1,
-    Point = 2,
-    FillRectangle = 1000153000,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class PolygonMode : uint32_t { Fill = 0, Line = 1, Point = 2, FillRectangle = 1000153000, MaxEnum = 0x7FFFFFFF };
 
 // VkCullModeFlagBits
 enum class CullModeFlagBits : uint32_t {
@@ -605,11 +577,7 @@ TBGPU_DECLARE_FLAGS(CullModeFlagBits)
 using CullModeFlags = Flags<CullModeFlagBits>;
 
 // VkFrontFace
-enum class FrontFace : uint32_t {
-    CounterClockwise = 0,
-    Clockwise = 1,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class FrontFace : uint32_t { CounterClockwise = 0, Clockwise = 1, MaxEnum = 0x7FFFFFFF };
 
 // VkBlendFactor
 enum class BlendFactor : uint32_t {
@@ -692,13 +660,7 @@ enum class BlendOperation : uint32_t {
 };
 
 // VkColorComponentFlagBits
-enum class ColorComponentFlagBits : uint32_t {
-    RBit = 0x1,
-    GBit = 0x2,
-    BBit = 0x4,
-    ABit = 0x8,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class ColorComponentFlagBits : uint32_t { RBit = 0x1, GBit = 0x2, BBit = 0x4, ABit = 0x8, MaxEnum = 0x7FFFFFFF };
 TBGPU_DECLARE_FLAGS(ColorComponentFlagBits)
 using ColorComponentFlags = Flags<ColorComponentFlagBits>;
 
@@ -785,12 +747,7 @@ enum class AttachmentLoadOperation : uint32_t {
 };
 
 // VkAttachmentStoreOp
-enum class AttachmentStoreOperation : uint32_t {
-    Store = 0,
-    DontCare = 1,
-    None = 1000301000,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class AttachmentStoreOperation : uint32_t { Store = 0, DontCare = 1, None = 1000301000, MaxEnum = 0x7FFFFFFF };
 
 // VkResolveModeFlagBits
 enum class ResolveModeFlagBits : uint32_t {
@@ -805,20 +762,10 @@ TBGPU_DECLARE_FLAGS(ResolveModeFlagBits)
 using ResolveModeFlags = Flags<ResolveModeFlagBits>;
 
 // VkIndexType
-enum class IndexType : uint32_t {
-    Uint16 = 0,
-    Uint32 = 1,
-    None = 1000165000,
-    Uint8 = 1000265000,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class IndexType : uint32_t { Uint16 = 0, Uint32 = 1, None = 1000165000, Uint8 = 1000265000, MaxEnum = 0x7FFFFFFF };
 
 // VkCommandBufferLevel
-enum class CommandBufferLevel : uint32_t {
-    Primary = 0,
-    Secondary = 1,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class CommandBufferLevel : uint32_t { Primary = 0, Secondary = 1, MaxEnum = 0x7FFFFFFF };
 
 // VkPresentModeKHR
 enum class PresentMode : uint32_t {

@@ -36,9 +36,21 @@ public:
     constexpr Flags operator&(Flags other) const noexcept { return fromInt(m_mask & other.m_mask); }
     constexpr Flags operator^(Flags other) const noexcept { return fromInt(m_mask ^ other.m_mask); }
     constexpr Flags operator~() const noexcept { return fromInt(static_cast<MaskType>(~m_mask)); }
-    constexpr Flags &operator|=(Flags other) noexcept { m_mask |= other.m_mask; return *this; }
-    constexpr Flags &operator&=(Flags other) noexcept { m_mask &= other.m_mask; return *this; }
-    constexpr Flags &operator^=(Flags other) noexcept { m_mask ^= other.m_mask; return *this; }
+    constexpr Flags &operator|=(Flags other) noexcept
+    {
+        m_mask |= other.m_mask;
+        return *this;
+    }
+    constexpr Flags &operator&=(Flags other) noexcept
+    {
+        m_mask &= other.m_mask;
+        return *this;
+    }
+    constexpr Flags &operator^=(Flags other) noexcept
+    {
+        m_mask ^= other.m_mask;
+        return *this;
+    }
 
     constexpr bool operator==(const Flags &other) const noexcept = default;
 
@@ -52,22 +64,20 @@ struct IsFlagBits : std::false_type {
 };
 
 template<typename Bits>
-    requires IsFlagBits<Bits>::value
-constexpr Flags<Bits> operator|(Bits lhs, Bits rhs) noexcept
+requires IsFlagBits<Bits>::value constexpr Flags<Bits> operator|(Bits lhs, Bits rhs) noexcept
 {
     return Flags<Bits>(lhs) | Flags<Bits>(rhs);
 }
 
 template<typename Bits>
-    requires IsFlagBits<Bits>::value
-constexpr Flags<Bits> operator&(Bits lhs, Bits rhs) noexcept
+requires IsFlagBits<Bits>::value constexpr Flags<Bits> operator&(Bits lhs, Bits rhs) noexcept
 {
     return Flags<Bits>(lhs) & Flags<Bits>(rhs);
 }
 
 } // namespace TbGpu
 
-#define TBGPU_DECLARE_FLAGS(Bits) \
-    template<>                    \
-    struct IsFlagBits<Bits> : std::true_type {                                  \
+#define TBGPU_DECLARE_FLAGS(Bits)                                                                                      \
+    template<>                                                                                                         \
+    struct IsFlagBits<Bits> : std::true_type {                                                                         \
     };

@@ -18,56 +18,31 @@ struct Handle {
 };
 
 // Tags that keep the kinds of handles apart; they carry no data.
-struct Instance_t {
-};
-struct Adapter_t {
-};
-struct Device_t {
-};
-struct Queue_t {
-};
-struct Surface_t {
-};
-struct Swapchain_t {
-};
-struct Texture_t {
-};
-struct TextureView_t {
-};
-struct Buffer_t {
-};
-struct ShaderModule_t {
-};
-struct PipelineLayout_t {
-};
-struct GraphicsPipeline_t {
-};
-struct ComputePipeline_t {
-};
-struct GpuSemaphore_t {
-};
-struct CommandRecorder_t {
-};
-struct RenderPassCommandRecorder_t {
-};
-struct ComputePassCommandRecorder_t {
-};
-struct TimestampQueryRecorder_t {
-};
-struct CommandBuffer_t {
-};
-struct BindGroup_t {
-};
-struct BindGroupLayout_t {
-};
-struct Sampler_t {
-};
-struct Fence_t {
-};
-struct RenderPass_t {
-};
-struct Framebuffer_t {
-};
+struct Instance_t { };
+struct Adapter_t { };
+struct Device_t { };
+struct Queue_t { };
+struct Surface_t { };
+struct Swapchain_t { };
+struct Texture_t { };
+struct TextureView_t { };
+struct Buffer_t { };
+struct ShaderModule_t { };
+struct PipelineLayout_t { };
+struct GraphicsPipeline_t { };
+struct ComputePipeline_t { };
+struct GpuSemaphore_t { };
+struct CommandRecorder_t { };
+struct RenderPassCommandRecorder_t { };
+struct ComputePassCommandRecorder_t { };
+struct TimestampQueryRecorder_t { };
+struct CommandBuffer_t { };
+struct BindGroup_t { };
+struct BindGroupLayout_t { };
+struct Sampler_t { };
+struct Fence_t { };
+struct RenderPass_t { };
+struct Framebuffer_t { };
 
 // The combine step used by every hash of the library.
 inline void hashCombine(size_t &seed, size_t h) noexcept

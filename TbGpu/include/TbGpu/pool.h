@@ -44,14 +44,8 @@ public:
         return { index, m_slots[index].generation };
     }
 
-    T *get(const Handle<Tag> &handle)
-    {
-        return names(handle) ? &m_data[handle.index] : nullptr;
-    }
-    const T *get(const Handle<Tag> &handle) const
-    {
-        return names(handle) ? &m_data[handle.index] : nullptr;
-    }
+    T *get(const Handle<Tag> &handle) { return names(handle) ? &m_data[handle.index] : nullptr; }
+    const T *get(const Handle<Tag> &handle) const { return names(handle) ? &m_data[handle.index] : nullptr; }
 
     // A handle that does not name a live record is ignored.
     void remove(const Handle<Tag> &handle)

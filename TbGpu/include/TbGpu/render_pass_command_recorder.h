@@ -9,8 +9,7 @@ namespace TbGpu {
 
 // Records the commands of one render pass. It starts with a viewport and scissor covering the whole framebuffer;
 // end() closes the pass, which must happen before its command recorder finishes.
-class RenderPassCommandRecorder
-    : public DeviceObject<RenderPassCommandRecorder_t>
+class RenderPassCommandRecorder : public DeviceObject<RenderPassCommandRecorder_t>
 {
 public:
     using DeviceObject::DeviceObject;

@@ -8,12 +8,7 @@
 namespace TbGpu {
 
 // VkStencilFaceFlagBits
-enum class StencilFaceFlagBits : uint32_t {
-    FrontBit = 0x1,
-    BackBit = 0x2,
-    FrontAndBack = 0x3,
-    MaxEnum = 0x7FFFFFFF
-};
+enum class StencilFaceFlagBits : uint32_t { FrontBit = 0x1, BackBit = 0x2, FrontAndBack = 0x3, MaxEnum = 0x7FFFFFFF };
 TBGPU_DECLARE_FLAGS(StencilFaceFlagBits)
 using StencilFaceFlags = Flags<StencilFaceFlagBits>;
 

@@ -21,8 +21,8 @@
 #include <TbGpu/buffer_options.h>
 #include <TbGpu/command_recorder_options.h>
 #include <TbGpu/device_options.h>
-#include <TbGpu/handle.h>
 #include <TbGpu/graphics_pipeline_options.h>
+#include <TbGpu/handle.h>
 #include <TbGpu/instance_options.h>
 #include <TbGpu/pipeline_layout_options.h>
 #include <TbGpu/render_pass_command_recorder_options.h>
@@ -70,9 +70,9 @@ public:
 
     // The kinds a device makes, three operations each: createKind(device, ...) returns Handle<Kind_t>,
     // deleteKind(handle) and getKind(handle) returns ApiKind *.
-#define TBGPU_DECLARE_DEVICE_CHILD(Kind, ...)                                                                         \
-    virtual Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) = 0;                                 \
-    virtual void delete##Kind(const Handle<Kind##_t> &handle) = 0;                                                    \
+#define TBGPU_DECLARE_DEVICE_CHILD(Kind, ...)                                                                          \
+    virtual Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) = 0;                                  \
+    virtual void delete##Kind(const Handle<Kind##_t> &handle) = 0;                                                     \
     virtual Api##Kind *get##Kind(const Handle<Kind##_t> &handle) = 0;
     TBGPU_DEVICE_CHILD_KINDS(TBGPU_DECLARE_DEVICE_CHILD)
 #undef TBGPU_DECLARE_DEVICE_CHILD
@@ -82,13 +82,13 @@ public:
 template<typename Tag>
 struct DeviceChildTraits;
 
-#define TBGPU_DEVICE_CHILD_TRAITS(Kind, ...)                                                                          \
-    template<>                                                                                                        \
-    struct DeviceChildTraits<Kind##_t> {                                                                              \
-        using Api = Api##Kind;                                                                                        \
-        static constexpr auto create = &ResourceManager::create##Kind;                                                \
-        static constexpr auto destroy = &ResourceManager::delete##Kind;                                               \
-        static constexpr auto get = &ResourceManager::get##Kind;                                                      \
+#define TBGPU_DEVICE_CHILD_TRAITS(Kind, ...)                                                                           \
+    template<>                                                                                                         \
+    struct DeviceChildTraits<Kind##_t> {                                                                               \
+        using Api = Api##Kind;                                                                                         \
+        static constexpr auto create = &ResourceManager::create##Kind;                                                 \
+        static constexpr auto destroy = &ResourceManager::delete##Kind;                                                \
+        static constexpr auto get = &ResourceManager::get##Kind;                                                       \
     };
 TBGPU_DEVICE_CHILD_KINDS(TBGPU_DEVICE_CHILD_TRAITS)
 #undef TBGPU_DEVICE_CHILD_TRAITS

@@ -13,9 +13,12 @@ VkBool32 vkBool(bool value)
 
 VkStencilOpState stencilState(const StencilOperationOptions &options)
 {
-    return { static_cast<VkStencilOp>(options.failOp),      static_cast<VkStencilOp>(options.passOp),
-             static_cast<VkStencilOp>(options.depthFailOp), static_cast<VkCompareOp>(options.compareOp),
-             options.compareMask,                           options.writeMask,
+    return { static_cast<VkStencilOp>(options.failOp),
+             static_cast<VkStencilOp>(options.passOp),
+             static_cast<VkStencilOp>(options.depthFailOp),
+             static_cast<VkCompareOp>(options.compareOp),
+             options.compareMask,
+             options.writeMask,
              options.reference };
 }
 

@@ -112,8 +112,7 @@ std::vector<uint32_t> MemoryAllocator::rankMemoryTypes(const VkPhysicalDeviceMem
         const int cost = std::popcount(wanted.preferred & ~flags) + std::popcount(flags & wanted.notPreferred);
         ranked.emplace_back(cost, type);
     }
-    std::stable_sort(ranked.begin(), ranked.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(ranked.begin(), ranked.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<uint32_t> types;
     for (const auto &[cost, type] : ranked)
         types.push_back(type);
@@ -252,8 +251,7 @@ VkResult MemoryAllocator::allocate(const VkMemoryRequirements &requirements, boo
 
 VkResult MemoryAllocator::allocateFromType(uint32_t memoryType, const VkMemoryRequirements &requirements,
                                            bool dedicated, const VkMemoryDedicatedAllocateInfo *dedicatedInfo,
-                                           const MemoryAllocationCreateInfo &createInfo,
-                                           MemoryAllocation **allocation)
+                                           const MemoryAllocationCreateInfo &createInfo, MemoryAllocation **allocation)
 {
     const VkDeviceSize heapSize =
             m_memoryProperties.memoryHeaps[m_memoryProperties.memoryTypes[memoryType].heapIndex].size;
@@ -270,8 +268,8 @@ VkResult MemoryAllocator::allocateFromType(uint32_t memoryType, const VkMemoryRe
     MemoryBlock *block = nullptr;
     VkDeviceSize offset = 0;
     if (ownBlock) {
-        const VkResult result = newBlock(memoryType, requirements.size, true, dedicatedInfo,
-                                         createInfo.exportHandleTypes, &block);
+        const VkResult result =
+                newBlock(memoryType, requirements.size, true, dedicatedInfo, createInfo.exportHandleTypes, &block);
         if (result != VK_SUCCESS)
             return result;
         block->freeRanges.clear();
@@ -471,8 +469,8 @@ VkResult MemoryAllocator::flushOrInvalidate(MemoryAllocation *allocation, VkDevi
     if (offset >= allocation->m_size)
         return VK_SUCCESS;
 
-    const BlockRange blockRange =
-            nonCoherentRange(allocation->m_offset, allocation->m_size, offset, size, m_nonCoherentAtomSize, block->size);
+    const BlockRange blockRange = nonCoherentRange(allocation->m_offset, allocation->m_size, offset, size,
+                                                   m_nonCoherentAtomSize, block->size);
     VkMappedMemoryRange range{ VK_STRUCTURE_TYPE_MAPPED_MEMORY_RANGE };
     range.memory = block->memory;
     range.offset = blockRange.offset;
@@ -486,8 +484,8 @@ VkResult MemoryAllocator::flushOrInvalidate(MemoryAllocation *allocation, VkDevi
         if (result != VK_SUCCESS)
             return result;
     }
-    const VkResult result =
-            flush ? vkFlushMappedMemoryRanges(m_device, 1, &range) : vkInvalidateMappedMemoryRanges(m_device, 1, &range);
+    const VkResult result = flush ? vkFlushMappedMemoryRanges(m_device, 1, &range)
+                                  : vkInvalidateMappedMemoryRanges(m_device, 1, &range);
     if (mapForCall)
         unmap(allocation);
     return result;

@@ -123,9 +123,8 @@ public:
         VkDeviceSize size{ 0 };
         bool operator==(const BlockRange &) const = default;
     };
-    static BlockRange nonCoherentRange(VkDeviceSize allocationOffset, VkDeviceSize allocationSize,
-                                       VkDeviceSize offset, VkDeviceSize size, VkDeviceSize atomSize,
-                                       VkDeviceSize blockSize);
+    static BlockRange nonCoherentRange(VkDeviceSize allocationOffset, VkDeviceSize allocationSize, VkDeviceSize offset,
+                                       VkDeviceSize size, VkDeviceSize atomSize, VkDeviceSize blockSize);
 
 private:
     explicit MemoryAllocator(const CreateInfo &info);
@@ -138,8 +137,8 @@ private:
     void destroyBound(typename Kind::Handle handle, MemoryAllocation *allocation);
 
     VkResult allocate(const VkMemoryRequirements &requirements, bool dedicated,
-                      const VkMemoryDedicatedAllocateInfo *dedicatedInfo,
-                      const MemoryAllocationCreateInfo &createInfo, MemoryAllocation **allocation);
+                      const VkMemoryDedicatedAllocateInfo *dedicatedInfo, const MemoryAllocationCreateInfo &createInfo,
+                      MemoryAllocation **allocation);
     VkResult allocateFromType(uint32_t memoryType, const VkMemoryRequirements &requirements, bool dedicated,
                               const VkMemoryDedicatedAllocateInfo *dedicatedInfo,
                               const MemoryAllocationCreateInfo &createInfo, MemoryAllocation **allocation);

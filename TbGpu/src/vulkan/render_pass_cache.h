@@ -55,7 +55,6 @@ RenderPassKey recordingRenderPassKey(const RenderPassCommandRecorderOptions &opt
 
 // The render passes a device made for recording.
 class RenderPassCache : public HandleCache<RenderPassKey, RenderPassKeyHash, RenderPass_t>
-{
-};
+{ };
 
 } // namespace TbGpu

@@ -131,8 +131,8 @@ SwapchainProperties VulkanAdapter::querySwapchainProperties(const Handle<Surface
         vkGetPhysicalDeviceSurfaceFormatsKHR(physicalDevice, surface->surface, &count, formats.data());
         formats.resize(count);
         for (const VkSurfaceFormatKHR &format : formats)
-            properties.formats.push_back({ static_cast<Format>(format.format),
-                                           static_cast<ColorSpace>(format.colorSpace) });
+            properties.formats.push_back(
+                    { static_cast<Format>(format.format), static_cast<ColorSpace>(format.colorSpace) });
     }
 
     count = 0;

@@ -126,8 +126,8 @@ void VulkanCommandRecorder::clearDepthStencilTexture(const ClearDepthStencilText
 {
     const VkClearDepthStencilValue value{ clear.depthClearValue, clear.stencilClearValue };
     const std::vector<VkImageSubresourceRange> ranges = subresourceRanges(clear.ranges);
-    vkCmdClearDepthStencilImage(commandBuffer, image(clear.texture), textureLayoutToVkImageLayout(clear.layout),
-                                &value, static_cast<uint32_t>(ranges.size()), ranges.data());
+    vkCmdClearDepthStencilImage(commandBuffer, image(clear.texture), textureLayoutToVkImageLayout(clear.layout), &value,
+                                static_cast<uint32_t>(ranges.size()), ranges.data());
 }
 
 void VulkanCommandRecorder::copyBuffer(const BufferCopy &copy)

@@ -30,7 +30,7 @@ struct VulkanComputePassCommandRecorder : public ApiComputePassCommandRecorder {
     void dispatchComputeIndirect(const std::vector<ComputeIndirectCommand> &commands) override;
     void dispatchComputeIndirect(const ComputeIndirectCommand &command) override;
     void pushConstant(const PushConstantRange &range, const void *data) override;
-    void end() override {} // a compute pass has no Vulkan scope to close
+    void end() override { } // a compute pass has no Vulkan scope to close
 
     VkCommandBuffer commandBuffer{ VK_NULL_HANDLE };
     VulkanResourceManager *vulkanResourceManager{ nullptr };

@@ -31,8 +31,8 @@ VulkanDevice::VulkanDevice(VkDevice device, VulkanResourceManager *manager, cons
     commandPools.assign(adapter->queueFamilyProperties.size(), VK_NULL_HANDLE);
 
     if (adapter->supportsSynchronization2 && hasEnabledExtension(VK_KHR_SYNCHRONIZATION_2_EXTENSION_NAME))
-        vkCmdPipelineBarrier2KHR = reinterpret_cast<PFN_vkCmdPipelineBarrier2KHR>(
-                vkGetDeviceProcAddr(device, "vkCmdPipelineBarrier2KHR"));
+        vkCmdPipelineBarrier2KHR =
+                reinterpret_cast<PFN_vkCmdPipelineBarrier2KHR>(vkGetDeviceProcAddr(device, "vkCmdPipelineBarrier2KHR"));
     // The POSIX counterparts of the Windows export entry points, only where the device enabled them.
     if (hasEnabledExtension(VK_KHR_EXTERNAL_SEMAPHORE_FD_EXTENSION_NAME))
         vkGetSemaphoreFdKHR =
@@ -55,7 +55,8 @@ std::vector<QueueDescription> VulkanDevice::getQueues(ResourceManager * /*resour
         for (uint32_t i = 0; i < request.count; ++i) {
             VkQueue queue = VK_NULL_HANDLE;
             vkGetDeviceQueue(device, request.queueTypeIndex, i, &queue);
-            const Handle<Queue_t> handle = vulkanResourceManager->insertQueue(VulkanQueue(queue, vulkanResourceManager));
+            const Handle<Queue_t> handle =
+                    vulkanResourceManager->insertQueue(VulkanQueue(queue, vulkanResourceManager));
             QueueDescription description;
             description.queue = handle;
             description.queueTypeIndex = request.queueTypeIndex;

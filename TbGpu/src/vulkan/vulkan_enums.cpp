@@ -14,7 +14,8 @@ VkAccessFlags accessFlagsToVkAccessFlagBits(AccessFlags flags)
 VkPipelineStageFlags pipelineStageFlagsToVkPipelineStageFlagBits(PipelineStageFlags flags)
 {
     if (flags.toInt() > 0x7FFFFFFFULL)
-        TBGPU_LOG_WARN("The requested PipelineStageFlags are not supported without the VK_KHR_Synchronization2 extension.");
+        TBGPU_LOG_WARN(
+                "The requested PipelineStageFlags are not supported without the VK_KHR_Synchronization2 extension.");
     return static_cast<VkPipelineStageFlags>(flags.toInt() & 0xFFFFFFFFULL);
 }
 

@@ -23,8 +23,14 @@ VkImageType textureTypeToVkImageType(TextureType type);
 std::string vulkanResultToString(VkResult result);
 
 // The plain casts, spelled once so call sites read as conversions.
-inline VkFormat formatToVkFormat(Format format) { return static_cast<VkFormat>(format); }
-inline VkImageLayout textureLayoutToVkImageLayout(TextureLayout layout) { return static_cast<VkImageLayout>(layout); }
+inline VkFormat formatToVkFormat(Format format)
+{
+    return static_cast<VkFormat>(format);
+}
+inline VkImageLayout textureLayoutToVkImageLayout(TextureLayout layout)
+{
+    return static_cast<VkImageLayout>(layout);
+}
 inline VkSampleCountFlagBits sampleCountFlagBitsToVkSampleFlagBits(SampleCountFlagBits samples)
 {
     return static_cast<VkSampleCountFlagBits>(samples);

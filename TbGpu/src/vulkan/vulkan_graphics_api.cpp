@@ -25,7 +25,8 @@ Surface VulkanGraphicsApi::adoptVkSurface(const Handle<Instance_t> &instanceHand
     VulkanInstance *instance = m_vulkanResourceManager->getInstance(instanceHandle);
     if (!instance)
         return {};
-    return Surface(this, m_vulkanResourceManager->insertSurface(VulkanSurface{ {}, surface, instance->instance, false }));
+    return Surface(this,
+                   m_vulkanResourceManager->insertSurface(VulkanSurface{ {}, surface, instance->instance, false }));
 }
 
 } // namespace TbGpu

@@ -35,7 +35,8 @@ std::vector<Handle<Adapter_t>> VulkanInstance::queryAdapters()
     std::vector<Handle<Adapter_t>> adapters;
     adapters.reserve(physicalDevices.size());
     for (VkPhysicalDevice physicalDevice : physicalDevices)
-        adapters.push_back(vulkanResourceManager->insertAdapter(VulkanAdapter(physicalDevice, vulkanResourceManager, self)));
+        adapters.push_back(
+                vulkanResourceManager->insertAdapter(VulkanAdapter(physicalDevice, vulkanResourceManager, self)));
     return adapters;
 }
 

@@ -39,9 +39,12 @@ VulkanRenderPassCommandRecorder::VulkanRenderPassCommandRecorder(VkCommandBuffer
     , commandRecorderHandle(recorder)
 {
     // Pipelines take viewport and scissor as dynamic state: a pass starts covering its whole area.
-    const VkViewport viewport{ static_cast<float>(renderArea.offset.x), static_cast<float>(renderArea.offset.y),
+    const VkViewport viewport{ static_cast<float>(renderArea.offset.x),
+                               static_cast<float>(renderArea.offset.y),
                                static_cast<float>(renderArea.extent.width),
-                               static_cast<float>(renderArea.extent.height), 0.0f, 1.0f };
+                               static_cast<float>(renderArea.extent.height),
+                               0.0f,
+                               1.0f };
     vkCmdSetViewport(commandBuffer, 0, 1, &viewport);
     vkCmdSetScissor(commandBuffer, 0, 1, &renderArea);
 }
@@ -86,7 +89,7 @@ void VulkanRenderPassCommandRecorder::setBindGroup(uint32_t group, const Handle<
 
 void VulkanRenderPassCommandRecorder::setViewport(const Viewport &viewport)
 {
-    const VkViewport vkViewport{ viewport.x,     viewport.y,        viewport.width,
+    const VkViewport vkViewport{ viewport.x,      viewport.y,        viewport.width,
                                  viewport.height, viewport.minDepth, viewport.maxDepth };
     vkCmdSetViewport(commandBuffer, 0, 1, &vkViewport);
 }
@@ -115,8 +118,8 @@ void VulkanRenderPassCommandRecorder::draw(const std::vector<DrawCommand> &comma
 
 void VulkanRenderPassCommandRecorder::drawIndexed(const DrawIndexedCommand &command)
 {
-    vkCmdDrawIndexed(commandBuffer, command.indexCount, command.instanceCount, command.firstIndex,
-                     command.vertexOffset, command.firstInstance);
+    vkCmdDrawIndexed(commandBuffer, command.indexCount, command.instanceCount, command.firstIndex, command.vertexOffset,
+                     command.firstInstance);
 }
 
 void VulkanRenderPassCommandRecorder::drawIndexed(const std::vector<DrawIndexedCommand> &commands)
@@ -127,8 +130,8 @@ void VulkanRenderPassCommandRecorder::drawIndexed(const std::vector<DrawIndexedC
 
 void VulkanRenderPassCommandRecorder::drawIndirect(const DrawIndirectCommand &command)
 {
-    vkCmdDrawIndirect(commandBuffer, bufferOf(vulkanResourceManager, command.buffer), command.offset,
-                      command.drawCount, command.stride);
+    vkCmdDrawIndirect(commandBuffer, bufferOf(vulkanResourceManager, command.buffer), command.offset, command.drawCount,
+                      command.stride);
 }
 
 void VulkanRenderPassCommandRecorder::drawIndirect(const std::vector<DrawIndirectCommand> &commands)

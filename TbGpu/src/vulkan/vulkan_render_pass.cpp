@@ -22,7 +22,8 @@ std::array<VkSubpassDependency2, 2> externalDependencies()
             VK_PIPELINE_STAGE_EARLY_FRAGMENT_TESTS_BIT | VK_PIPELINE_STAGE_LATE_FRAGMENT_TESTS_BIT;
     constexpr VkAccessFlags attachmentWrites =
             VK_ACCESS_COLOR_ATTACHMENT_WRITE_BIT | VK_ACCESS_DEPTH_STENCIL_ATTACHMENT_WRITE_BIT;
-    constexpr VkPipelineStageFlags readersAround = VK_PIPELINE_STAGE_FRAGMENT_SHADER_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT;
+    constexpr VkPipelineStageFlags readersAround =
+            VK_PIPELINE_STAGE_FRAGMENT_SHADER_BIT | VK_PIPELINE_STAGE_TRANSFER_BIT;
 
     VkSubpassDependency2 incoming{ VK_STRUCTURE_TYPE_SUBPASS_DEPENDENCY_2 };
     incoming.srcSubpass = VK_SUBPASS_EXTERNAL;
@@ -30,8 +31,8 @@ std::array<VkSubpassDependency2, 2> externalDependencies()
     incoming.srcStageMask = attachmentStages | readersAround;
     incoming.srcAccessMask = attachmentWrites | VK_ACCESS_TRANSFER_WRITE_BIT;
     incoming.dstStageMask = attachmentStages;
-    incoming.dstAccessMask = attachmentWrites | VK_ACCESS_COLOR_ATTACHMENT_READ_BIT |
-            VK_ACCESS_DEPTH_STENCIL_ATTACHMENT_READ_BIT;
+    incoming.dstAccessMask =
+            attachmentWrites | VK_ACCESS_COLOR_ATTACHMENT_READ_BIT | VK_ACCESS_DEPTH_STENCIL_ATTACHMENT_READ_BIT;
 
     VkSubpassDependency2 outgoing{ VK_STRUCTURE_TYPE_SUBPASS_DEPENDENCY_2 };
     outgoing.srcSubpass = 0;
@@ -39,8 +40,7 @@ std::array<VkSubpassDependency2, 2> externalDependencies()
     outgoing.srcStageMask = attachmentStages;
     outgoing.srcAccessMask = attachmentWrites;
     outgoing.dstStageMask = readersAround;
-    outgoing.dstAccessMask =
-            VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
+    outgoing.dstAccessMask = VK_ACCESS_SHADER_READ_BIT | VK_ACCESS_TRANSFER_READ_BIT | VK_ACCESS_TRANSFER_WRITE_BIT;
     return { incoming, outgoing };
 }
 

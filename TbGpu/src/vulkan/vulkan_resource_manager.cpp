@@ -267,8 +267,8 @@ void VulkanResourceManager::deleteSurface(const Handle<Surface_t> &handle)
 
 // ---- Buffers --------------------------------------------------------------------------------------------------
 
-Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &deviceHandle,
-                                                     const BufferOptions &options, const void *initialData)
+Handle<Buffer_t> VulkanResourceManager::createBuffer(const Handle<Device_t> &deviceHandle, const BufferOptions &options,
+                                                     const void *initialData)
 {
     VulkanDevice *device = findDevice(deviceHandle);
     if (!device)

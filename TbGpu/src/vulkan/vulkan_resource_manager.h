@@ -42,10 +42,10 @@ namespace TbGpu {
 // without limit).
 template<typename Tag>
 struct VulkanRecordOf;
-#define TBGPU_VULKAN_RECORD_OF(Kind, ...)                                                                             \
-    template<>                                                                                                        \
-    struct VulkanRecordOf<Kind##_t> {                                                                                 \
-        using type = Vulkan##Kind;                                                                                    \
+#define TBGPU_VULKAN_RECORD_OF(Kind, ...)                                                                              \
+    template<>                                                                                                         \
+    struct VulkanRecordOf<Kind##_t> {                                                                                  \
+        using type = Vulkan##Kind;                                                                                     \
     };
 TBGPU_DEVICE_CHILD_KINDS(TBGPU_VULKAN_RECORD_OF)
 #undef TBGPU_VULKAN_RECORD_OF
@@ -124,24 +124,39 @@ public:
     VulkanSurface *getSurface(const Handle<Surface_t> &handle) override { return m_surfaces.get(handle); }
 
     // The kinds a device makes (resource_kinds.h); their get operations return the Vulkan records.
-#define TBGPU_VULKAN_DEVICE_CHILD(Kind, ...)                                                                          \
-    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override;                                    \
-    void delete##Kind(const Handle<Kind##_t> &handle) override;                                                       \
-    Vulkan##Kind *get##Kind(const Handle<Kind##_t> &handle) override { return pool<Kind##_t>().get(handle); }
+#define TBGPU_VULKAN_DEVICE_CHILD(Kind, ...)                                                                           \
+    Handle<Kind##_t> create##Kind(const Handle<Device_t> &, __VA_ARGS__) override;                                     \
+    void delete##Kind(const Handle<Kind##_t> &handle) override;                                                        \
+    Vulkan##Kind *get##Kind(const Handle<Kind##_t> &handle) override                                                   \
+    {                                                                                                                  \
+        return pool<Kind##_t>().get(handle);                                                                           \
+    }
     TBGPU_DEVICE_CHILD_KINDS(TBGPU_VULKAN_DEVICE_CHILD)
 #undef TBGPU_VULKAN_DEVICE_CHILD
 
     // Swapchain images enter the pool through here, with ownedBySwapchain set.
-    Handle<Texture_t> insertTexture(const VulkanTexture &texture) { return pool<Texture_t>().insert(texture); }
-    const std::vector<TimestampQueryRange> &timestampQueryRanges() const { return m_timestampQueryRanges; }
+    Handle<Texture_t> insertTexture(const VulkanTexture &texture)
+    {
+        return pool<Texture_t>().insert(texture);
+    }
+    const std::vector<TimestampQueryRange> &timestampQueryRanges() const
+    {
+        return m_timestampQueryRanges;
+    }
 
     // Makes the render pass a key describes (for a pipeline, or for the device's cache) and stores its record.
     Handle<RenderPass_t> createRenderPass(const Handle<Device_t> &device, const RenderPassKey &key);
     // Render passes are deleted by the pipelines that own them and by their device's cache; framebuffers by that
     // cache, when one of their views or the device goes.
     void deleteRenderPass(const Handle<RenderPass_t> &handle);
-    VulkanRenderPass *getRenderPass(const Handle<RenderPass_t> &handle) { return m_renderPasses.get(handle); }
-    VulkanFramebuffer *getFramebuffer(const Handle<Framebuffer_t> &handle) { return m_framebuffers.get(handle); }
+    VulkanRenderPass *getRenderPass(const Handle<RenderPass_t> &handle)
+    {
+        return m_renderPasses.get(handle);
+    }
+    VulkanFramebuffer *getFramebuffer(const Handle<Framebuffer_t> &handle)
+    {
+        return m_framebuffers.get(handle);
+    }
 
 private:
     VkDescriptorPool createDescriptorPool(VkDevice device);

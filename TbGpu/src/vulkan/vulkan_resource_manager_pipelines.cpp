@@ -13,9 +13,9 @@ namespace {
 // Every descriptor pool of a device has this shape; sets are freed one by one, so pools serve many frames.
 constexpr uint32_t descriptorPoolMaxSets = 1024;
 constexpr VkDescriptorPoolSize descriptorPoolSizes[] = {
-    { VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 512 },          { VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER_DYNAMIC, 16 },
-    { VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, 512 },          { VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 128 },
-    { VK_DESCRIPTOR_TYPE_SAMPLED_IMAGE, 128 },           { VK_DESCRIPTOR_TYPE_SAMPLER, 8 },
+    { VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 512 }, { VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER_DYNAMIC, 16 },
+    { VK_DESCRIPTOR_TYPE_STORAGE_BUFFER, 512 }, { VK_DESCRIPTOR_TYPE_COMBINED_IMAGE_SAMPLER, 128 },
+    { VK_DESCRIPTOR_TYPE_SAMPLED_IMAGE, 128 },  { VK_DESCRIPTOR_TYPE_SAMPLER, 8 },
     { VK_DESCRIPTOR_TYPE_STORAGE_IMAGE, 8 },
 };
 
@@ -319,7 +319,8 @@ Handle<GraphicsPipeline_t> VulkanResourceManager::createGraphicsPipeline(const H
     createInfo.basePipelineHandle = VK_NULL_HANDLE;
     createInfo.basePipelineIndex = -1;
     VkPipeline pipeline = VK_NULL_HANDLE;
-    const VkResult result = vkCreateGraphicsPipelines(device->device, VK_NULL_HANDLE, 1, &createInfo, nullptr, &pipeline);
+    const VkResult result =
+            vkCreateGraphicsPipelines(device->device, VK_NULL_HANDLE, 1, &createInfo, nullptr, &pipeline);
     if (result != VK_SUCCESS) {
         TBGPU_LOG_ERROR("Error when creating graphics pipeline: {}", static_cast<int>(result));
         deleteRenderPass(renderPassHandle); // made for this pipeline only
@@ -370,7 +371,8 @@ Handle<ComputePipeline_t> VulkanResourceManager::createComputePipeline(const Han
     createInfo.layout = layout->pipelineLayout;
     createInfo.basePipelineIndex = -1;
     VkPipeline pipeline = VK_NULL_HANDLE;
-    const VkResult result = vkCreateComputePipelines(device->device, VK_NULL_HANDLE, 1, &createInfo, nullptr, &pipeline);
+    const VkResult result =
+            vkCreateComputePipelines(device->device, VK_NULL_HANDLE, 1, &createInfo, nullptr, &pipeline);
     if (result != VK_SUCCESS) {
         TBGPU_LOG_ERROR("Error when creating compute pipeline: {}", static_cast<int>(result));
         return {};

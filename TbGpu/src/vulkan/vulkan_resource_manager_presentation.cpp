@@ -192,8 +192,9 @@ VulkanResourceManager::createTimestampQueryRecorder(const Handle<Device_t> &devi
     }
     const VulkanAdapter *adapter = m_adapters.get(device->adapterHandle);
     const float period = adapter ? adapter->queryAdapterProperties().limits.timestampPeriod : 1.0f;
-    const Handle<TimestampQueryRecorder_t> handle = pool<TimestampQueryRecorder_t>().insert(VulkanTimestampQueryRecorder(
-            recorder->commandBuffer, recorderHandle, this, deviceHandle, startQuery, options.queryCount, period));
+    const Handle<TimestampQueryRecorder_t> handle = pool<TimestampQueryRecorder_t>().insert(
+            VulkanTimestampQueryRecorder(recorder->commandBuffer, recorderHandle, this, deviceHandle, startQuery,
+                                         options.queryCount, period));
     m_timestampQueryRanges.push_back({ startQuery, options.queryCount });
     return handle;
 }

@@ -60,9 +60,9 @@ AcquireImageResult VulkanSwapchain::getNextImageIndex(uint32_t &imageIndex, cons
     VulkanGpuSemaphore *signal = vulkanResourceManager->getGpuSemaphore(semaphore);
     if (signal)
         signal->waitStage = VK_PIPELINE_STAGE_COLOR_ATTACHMENT_OUTPUT_BIT;
-    const VkResult result = vkAcquireNextImageKHR(device->device, swapchain, UINT64_MAX,
-                                                  signal ? signal->semaphore : VK_NULL_HANDLE, VK_NULL_HANDLE,
-                                                  &imageIndex);
+    const VkResult result =
+            vkAcquireNextImageKHR(device->device, swapchain, UINT64_MAX, signal ? signal->semaphore : VK_NULL_HANDLE,
+                                  VK_NULL_HANDLE, &imageIndex);
     return vkResultToPresentResult(result);
 }
 

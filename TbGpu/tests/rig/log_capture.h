@@ -56,9 +56,8 @@ public:
     bool containsPrefix(spdlog::level::level_enum level, const std::string &prefix) const
     {
         const auto all = lines();
-        return std::any_of(all.begin(), all.end(), [&](const LogLine &line) {
-            return line.level == level && line.text.rfind(prefix, 0) == 0;
-        });
+        return std::any_of(all.begin(), all.end(),
+                           [&](const LogLine &line) { return line.level == level && line.text.rfind(prefix, 0) == 0; });
     }
 
 private:
@@ -69,7 +68,7 @@ private:
             lines.push_back({ message.level, std::string(message.payload.data(), message.payload.size()),
                               message.source.funcname ? message.source.funcname : "" });
         }
-        void flush_() override {}
+        void flush_() override { }
         mutable std::mutex linesMutex;
         std::vector<LogLine> lines;
     };

@@ -184,7 +184,8 @@ public:
 private:
     static std::vector<const char *> wantedExtensions()
     {
-        std::vector<const char *> wanted = { VK_EXT_DEBUG_UTILS_EXTENSION_NAME, VK_EXT_VALIDATION_FEATURES_EXTENSION_NAME };
+        std::vector<const char *> wanted = { VK_EXT_DEBUG_UTILS_EXTENSION_NAME,
+                                             VK_EXT_VALIDATION_FEATURES_EXTENSION_NAME };
         uint32_t count = 0;
         vkEnumerateInstanceExtensionProperties(nullptr, &count, nullptr);
         std::vector<VkExtensionProperties> available(count);

@@ -90,7 +90,8 @@ public:
     }
 
     TbBindings::Property<TbGpu::MemoryUsage> presetMemoryUsage{ M };
-    TbBindings::Property<TbGpu::BufferUsageFlags> presetUsage{ TbGpu::BufferUsageFlags(U1) | TbGpu::BufferUsageFlags(U2) };
+    TbBindings::Property<TbGpu::BufferUsageFlags> presetUsage{ TbGpu::BufferUsageFlags(U1) |
+                                                               TbGpu::BufferUsageFlags(U2) };
 };
 
 // The three kinds of buffer the engine creates: GPU-only memory filled by transfers.

@@ -16,11 +16,11 @@ struct DdsSubresource {
     uint32_t layer = 0;
     uint32_t face = 0;
     uint32_t level = 0;
-    uint32_t width = 0;  // extent of this level in texels
+    uint32_t width = 0; // extent of this level in texels
     uint32_t height = 0;
     uint32_t depth = 0;
     uint64_t offset = 0; // byte offset into DdsImage::data
-    uint64_t size = 0;   // bytes of this level (whole blocks for block-compressed formats)
+    uint64_t size = 0; // bytes of this level (whole blocks for block-compressed formats)
 };
 
 // A texture read from a DirectDraw Surface file.
@@ -40,10 +40,10 @@ struct DdsImage {
     TbGpu::Format format = TbGpu::Format::UNDEFINED; // never UNDEFINED after a successful read
     uint32_t width = 0;
     uint32_t height = 0;
-    uint32_t depth = 0;       // 1 unless the file is a volume texture
-    uint32_t mipLevels = 0;   // at least 1
+    uint32_t depth = 0; // 1 unless the file is a volume texture
+    uint32_t mipLevels = 0; // at least 1
     uint32_t arrayLayers = 0; // at least 1; the number of cubes for cube map arrays
-    uint32_t faces = 0;       // 6 for cube maps, otherwise 1
+    uint32_t faces = 0; // 6 for cube maps, otherwise 1
     std::vector<uint8_t> data;
     std::vector<DdsSubresource> subresources;
 

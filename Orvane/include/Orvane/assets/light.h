@@ -17,9 +17,9 @@ class Light : public Component
 {
 public:
     enum class Type : uint32_t {
-        Point = 0,       // at the entity's position, shining in all directions
+        Point = 0, // at the entity's position, shining in all directions
         Directional = 1, // shining along `direction`
-        Spot = 2,        // at the entity's position, shining along `spotDirection` within `cutOffAngle`
+        Spot = 2, // at the entity's position, shining along `spotDirection` within `cutOffAngle`
     };
 
     Light();

@@ -23,8 +23,8 @@ class Mesh;
 struct TriangleParsingInfo {
     TbGpu::Format positionFormat = TbGpu::Format::R32G32B32_SFLOAT;
     int32_t vertexBufferIndex = -1; // -1: no usable position data
-    uint64_t positionOffset = 0;    // bytes from the start of a vertex
-    uint64_t stride = 0;            // bytes per vertex
+    uint64_t positionOffset = 0; // bytes from the start of a vertex
+    uint64_t stride = 0; // bytes per vertex
     bool indexed = false;
 
     bool operator==(const TriangleParsingInfo &) const = default;
@@ -44,10 +44,10 @@ class MeshRenderer : public Component
 public:
     // One draw, 36 bytes.
     struct DrawCommand {
-        uint32_t count = 0;         // indices to draw, or vertices for a mesh without index buffer
+        uint32_t count = 0; // indices to draw, or vertices for a mesh without index buffer
         uint32_t instanceCount = 1;
-        uint32_t first = 0;         // first index, or first vertex
-        int32_t vertexOffset = 0;   // added to every index read
+        uint32_t first = 0; // first index, or first vertex
+        int32_t vertexOffset = 0; // added to every index read
         uint32_t firstInstance = 0;
         std::array<uint32_t, 4> algorithmData{}; // for the render algorithm; not read here
 

@@ -15,10 +15,11 @@ namespace Orvane {
 // One part of the fixed-function pipeline state that a draw overrides (depth-stencil, blending,
 // rasterisation ...): a copyable value type with equality and its own hash.
 template<typename S>
-concept RenderState = std::copy_constructible<S> && std::equality_comparable<S> && requires(const S &state) {
+concept RenderState = std::copy_constructible<S> && std::equality_comparable<S> && requires(const S &state)
+{
     {
         state.hash()
-    } -> std::convertible_to<uint64_t>;
+        } -> std::convertible_to<uint64_t>;
 };
 
 // The render states a mesh renderer or a render phase sets, at most one of each kind; a kind that is absent

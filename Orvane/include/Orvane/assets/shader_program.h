@@ -76,7 +76,10 @@ public:
 
     const std::vector<uint32_t> &code(Stage stage) const noexcept { return m_code[std::size_t(stage)]; }
     const std::vector<uint32_t> &vertexShaderCode() const noexcept { return code(Stage::Vertex); }
-    const std::vector<uint32_t> &tessellationControlShaderCode() const noexcept { return code(Stage::TessellationControl); }
+    const std::vector<uint32_t> &tessellationControlShaderCode() const noexcept
+    {
+        return code(Stage::TessellationControl);
+    }
     const std::vector<uint32_t> &tessellationEvaluationShaderCode() const noexcept
     {
         return code(Stage::TessellationEvaluation);

@@ -18,10 +18,10 @@ public:
     // The engine this aspect was added to; null until then.
     AspectEngine *engine() const noexcept { return m_engine; }
 
-    virtual void onEngineStarting() {}
-    virtual void onEngineStarted() {}
-    virtual void onEngineStopping() {}
-    virtual void onEngineStopped() {}
+    virtual void onEngineStarting() { }
+    virtual void onEngineStarted() { }
+    virtual void onEngineStopping() { }
+    virtual void onEngineStopped() { }
     // Called while the old tree still exists.
     virtual void rootAboutToChange(Entity *oldRoot, Entity *newRoot);
     // Called after the old tree was destroyed: `oldRoot` is only an identity, never to be dereferenced.

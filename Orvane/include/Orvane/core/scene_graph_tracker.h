@@ -58,9 +58,10 @@ public:
             return false;
         Record &record = m_records[object];
         record.trackedIndex = m_tracked.size();
-        record.connections.push_back(TrackedSignals<T>::changed(*object).connect([this](T *changed) { nodeChanged(changed); }));
         record.connections.push_back(
-            TrackedSignals<T>::destroyed(*object).connect([this](T *destroyed) { nodeDestroyed(destroyed); }));
+                TrackedSignals<T>::changed(*object).connect([this](T *changed) { nodeChanged(changed); }));
+        record.connections.push_back(
+                TrackedSignals<T>::destroyed(*object).connect([this](T *destroyed) { nodeDestroyed(destroyed); }));
         m_tracked.push_back(object);
         record.addedEpoch = m_addedEpoch;
         m_added.push_back(object);

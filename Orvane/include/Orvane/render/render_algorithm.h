@@ -52,24 +52,24 @@ public:
     TbBindings::Property<SamplesCount> samples{ SamplesCount::Samples1 };
     TbBindings::Property<std::vector<RenderTargetReference>> renderTargetRefs;
 
-    virtual void initializeResources() {}
-    virtual void releaseResources() {}
+    virtual void initializeResources() { }
+    virtual void releaseResources() { }
     // Creates the null shader program under the new root and adds it to the shader program storage at once.
     virtual void rootEntityChanged(Entity *oldRoot, Entity *newRoot);
     // Forgets the null shader program (the old root destroys it).
     virtual void rootEntityAboutToChange(Entity *oldRoot, Entity *newRoot);
-    virtual void renderTargetCreated(RenderTarget *) {}
-    virtual void renderTargetAboutToBeDestroyed(RenderTarget *) {}
-    virtual void meshRendererAdded(MeshRenderer *) {}
-    virtual void meshRendererChanged(MeshRenderer *) {}
-    virtual void meshRendererRemoved(MeshRenderer *) {}
+    virtual void renderTargetCreated(RenderTarget *) { }
+    virtual void renderTargetAboutToBeDestroyed(RenderTarget *) { }
+    virtual void meshRendererAdded(MeshRenderer *) { }
+    virtual void meshRendererChanged(MeshRenderer *) { }
+    virtual void meshRendererRemoved(MeshRenderer *) { }
     virtual bool canRender(uint32_t frameIndex) = 0;
     virtual void prepareFrameData(uint32_t frameIndex) = 0;
     // Records and submits the frame, waiting on `waitSemaphores` and signalling `signalFence`; returns the
     // semaphore its work signals when it completes.
-    virtual TbGpu::Handle<TbGpu::GpuSemaphore_t> renderFrame(
-            uint32_t frameIndex, const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores,
-            TbGpu::Handle<TbGpu::Fence_t> signalFence) = 0;
+    virtual TbGpu::Handle<TbGpu::GpuSemaphore_t>
+    renderFrame(uint32_t frameIndex, const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores,
+                TbGpu::Handle<TbGpu::Fence_t> signalFence) = 0;
     virtual void postRender(uint32_t frameIndex) = 0;
     virtual void createFrameResources();
     virtual void releaseFrameResources();

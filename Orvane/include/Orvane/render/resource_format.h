@@ -10,7 +10,7 @@ namespace Orvane {
 
 // A uniform block (or one of its members), as declared in the shader.
 struct BlockDescription {
-    std::string name;     // the variable's name
+    std::string name; // the variable's name
     std::string typeName; // its type's name; for a uniform block, the block name
     uint32_t offset = 0;
     uint32_t size = 0;
@@ -21,8 +21,8 @@ struct BlockDescription {
 
 struct ResourceBinding {
     uint32_t binding = 0;
-    uint32_t count = 1;  // product of the array dimensions; 1 when not an array
-    uint32_t type = 0;   // Vulkan descriptor type
+    uint32_t count = 1; // product of the array dimensions; 1 when not an array
+    uint32_t type = 0; // Vulkan descriptor type
     uint32_t stages = 0; // Vulkan shader stage flags of the stages that use it
     BlockDescription block; // empty for bindings without a block (samplers, images)
 

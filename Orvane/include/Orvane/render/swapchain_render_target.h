@@ -34,7 +34,8 @@ public:
     // The choices create() makes from what the surface offers.
     static TbGpu::SurfaceFormat chooseSurfaceFormat(const std::vector<TbGpu::SurfaceFormat> &formats);
     static TbGpu::PresentMode choosePresentMode(const std::vector<TbGpu::PresentMode> &modes, uint32_t layers);
-    static TbGpu::Extent2D chooseExtent(const TbGpu::SurfaceCapabilities &capabilities, uint32_t width, uint32_t height);
+    static TbGpu::Extent2D chooseExtent(const TbGpu::SurfaceCapabilities &capabilities, uint32_t width,
+                                        uint32_t height);
     static uint32_t chooseImageCount(const TbGpu::SurfaceCapabilities &capabilities);
     // The rotation and the extent after the pre-transform, clamped to the surface's limits.
     static std::pair<uint32_t, Extent> surfaceExtentFor(const TbGpu::SurfaceCapabilities &capabilities,

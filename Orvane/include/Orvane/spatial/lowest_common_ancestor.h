@@ -36,7 +36,8 @@ Entity *lowestCommonAncestor(const Range &items, EntityOf entityOf, Entity *fall
 
 inline Entity *lowestCommonAncestor(const std::vector<Entity *> &entities, Entity *fallbackRoot)
 {
-    return lowestCommonAncestor(entities, [](Entity *entity) { return entity; }, fallbackRoot);
+    return lowestCommonAncestor(
+            entities, [](Entity *entity) { return entity; }, fallbackRoot);
 }
 
 } // namespace Orvane

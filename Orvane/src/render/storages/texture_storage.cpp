@@ -201,8 +201,8 @@ TbGpu::Texture createAndFill(Renderer &renderer, spdlog::logger &logger, Texture
         }
         Render::transitionLayout(recorder, image.handle(), layout.format, TbGpu::TextureLayout::Undefined,
                                  TbGpu::TextureLayout::TransferDstOptimal);
-        recorder.copyBufferToTexture({ staging.handle(), image.handle(), TbGpu::TextureLayout::TransferDstOptimal,
-                                       regions });
+        recorder.copyBufferToTexture(
+                { staging.handle(), image.handle(), TbGpu::TextureLayout::TransferDstOptimal, regions });
         Render::transitionLayout(recorder, image.handle(), layout.format, TbGpu::TextureLayout::TransferDstOptimal,
                                  TbGpu::TextureLayout::ShaderReadOnlyOptimal);
     });
@@ -276,7 +276,8 @@ void TextureStorage::uploadCubeMap(Texture *texture, TextureRecord &record)
     layout.extent = { std::max(image->width, 1u), std::max(image->height, 1u), 1 };
     layout.levels = std::max(image->mipLevels, 1u);
     layout.layers = 6; // the faces +X, -X, +Y, -Y, +Z, -Z of the first cube
-    placeSubresources(layout, [image](uint32_t face, uint32_t level) { return image->subresource(0, face, level).offset; });
+    placeSubresources(layout,
+                      [image](uint32_t face, uint32_t level) { return image->subresource(0, face, level).offset; });
 
     record.texture = createAndFill(*m_renderer, *m_logger, texture, layout, image->data.data(),
                                    TbGpu::TextureType::TextureTypeCube);
@@ -293,11 +294,11 @@ void TextureStorage::createSampler(Texture *texture, TextureRecord &record)
 {
     TbGpu::SamplerOptions options;
     options.magFilter = Texture::samplesNearest(texture->magnificationFilter.get()) ? TbGpu::FilterMode::Nearest
-                                                                                     : TbGpu::FilterMode::Linear;
-    options.minFilter = Texture::samplesNearest(texture->minificationFilter.get()) ? TbGpu::FilterMode::Nearest
                                                                                     : TbGpu::FilterMode::Linear;
+    options.minFilter = Texture::samplesNearest(texture->minificationFilter.get()) ? TbGpu::FilterMode::Nearest
+                                                                                   : TbGpu::FilterMode::Linear;
     options.mipmapFilter = Texture::mipmapsNearest(texture->mipmapFilter.get()) ? TbGpu::MipmapFilterMode::Nearest
-                                                                                 : TbGpu::MipmapFilterMode::Linear;
+                                                                                : TbGpu::MipmapFilterMode::Linear;
     options.u = TbGpu::AddressMode(texture->addressModeU.get());
     options.v = TbGpu::AddressMode(texture->addressModeV.get());
     options.w = TbGpu::AddressMode(texture->addressModeW.get());

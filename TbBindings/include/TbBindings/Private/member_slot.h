@@ -22,11 +22,14 @@ struct MemberFunctionTraits<R (C::*)(P...)> {
     static constexpr std::size_t arity = sizeof...(P);
 };
 template<typename R, typename C, typename... P>
-struct MemberFunctionTraits<R (C::*)(P...) const> : MemberFunctionTraits<R (C::*)(P...)> {};
+struct MemberFunctionTraits<R (C::*)(P...) const> : MemberFunctionTraits<R (C::*)(P...)> {
+};
 template<typename R, typename C, typename... P>
-struct MemberFunctionTraits<R (C::*)(P...) noexcept> : MemberFunctionTraits<R (C::*)(P...)> {};
+struct MemberFunctionTraits<R (C::*)(P...) noexcept> : MemberFunctionTraits<R (C::*)(P...)> {
+};
 template<typename R, typename C, typename... P>
-struct MemberFunctionTraits<R (C::*)(P...) const noexcept> : MemberFunctionTraits<R (C::*)(P...)> {};
+struct MemberFunctionTraits<R (C::*)(P...) const noexcept> : MemberFunctionTraits<R (C::*)(P...)> {
+};
 
 template<typename Bound, typename ArgsTuple>
 decltype(auto) resolveBoundArgument(Bound &bound, ArgsTuple &)
@@ -68,8 +71,7 @@ private:
     template<typename ArgsTuple, std::size_t... B, std::size_t... S>
     void call(ArgsTuple &args, std::index_sequence<B...>, std::index_sequence<S...>)
     {
-        std::invoke(m_function, m_object, resolveBoundArgument(std::get<B>(m_bound), args)...,
-                    std::get<S>(args)...);
+        std::invoke(m_function, m_object, resolveBoundArgument(std::get<B>(m_bound), args)..., std::get<S>(args)...);
     }
 
     MemberFunction m_function;

@@ -1,8 +1,8 @@
 #pragma once
 
+#include <TbBindings/Private/dirtyable.h>
 #include <TbBindings/connection_handle.h>
 #include <TbBindings/errors.h>
-#include <TbBindings/Private/dirtyable.h>
 #include <TbBindings/property.h>
 
 namespace TbBindings::Private {

@@ -2,8 +2,8 @@
 
 #include "linux_platform_timer.h"
 
-#include <TbFoundation/timer.h>
 #include <TbFoundation/platform/linux/linux_event_source.h>
+#include <TbFoundation/timer.h>
 
 #include <spdlog/spdlog.h>
 
@@ -158,8 +158,7 @@ bool LinuxPlatformEventLoop::dispatchOneSourceEvent()
 void LinuxPlatformEventLoop::drainWakeUp()
 {
     uint64_t count = 0;
-    while (::read(m_wakeUpFd, &count, sizeof count) < 0 && errno == EINTR) {
-    }
+    while (::read(m_wakeUpFd, &count, sizeof count) < 0 && errno == EINTR) { }
     // Cleared only after the read: cleared before it, a wake-up written in between would be read here
     // and leave the flag set with nothing to read, and every later wakeUp() would be skipped. Cleared
     // after it, a wake-up arriving in between is skipped, but this wait is returning anyway and the next

@@ -1,7 +1,7 @@
 #include "linux_platform_timer.h"
 
-#include <TbFoundation/timer.h>
 #include <TbFoundation/platform/linux/linux_platform_event_loop.h>
+#include <TbFoundation/timer.h>
 
 #include <sys/timerfd.h>
 #include <unistd.h>

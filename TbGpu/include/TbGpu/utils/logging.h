@@ -33,11 +33,11 @@ void logAt(const std::source_location &where, spdlog::level::level_enum level, s
 #endif
 
 // Log through the library's logger with the source location of the call: file, line and qualified function.
-#define TBGPU_LOG(level, ...)                                                                                         \
-    do {                                                                                                              \
-        static const std::string tbgpuFunctionName_ = ::TbGpu::qualifiedFunctionName(TBGPU_PRETTY_FUNCTION);         \
-        ::TbGpu::Logger::logger()->log(::spdlog::source_loc{ __FILE__, __LINE__, tbgpuFunctionName_.c_str() }, level, \
-                                       __VA_ARGS__);                                                                  \
+#define TBGPU_LOG(level, ...)                                                                                          \
+    do {                                                                                                               \
+        static const std::string tbgpuFunctionName_ = ::TbGpu::qualifiedFunctionName(TBGPU_PRETTY_FUNCTION);           \
+        ::TbGpu::Logger::logger()->log(::spdlog::source_loc{ __FILE__, __LINE__, tbgpuFunctionName_.c_str() }, level,  \
+                                       __VA_ARGS__);                                                                   \
     } while (false)
 #define TBGPU_LOG_INFO(...) TBGPU_LOG(::spdlog::level::info, __VA_ARGS__)
 #define TBGPU_LOG_WARN(...) TBGPU_LOG(::spdlog::level::warn, __VA_ARGS__)

@@ -38,15 +38,15 @@ double fromFixed(const xcb_input_fp3232_t &value)
 std::string xcbErrorText(const xcb_generic_error_t *error)
 {
     static constexpr std::array<const char *, 18> names = {
-        "Success",  "BadRequest",  "BadValue",    "BadWindow",   "BadPixmap",   "BadAtom",
-        "BadCursor", "BadFont",    "BadMatch",    "BadDrawable", "BadAccess",   "BadAlloc",
-        "BadColor", "BadGC",       "BadIDChoice", "BadName",     "BadLength",   "BadImplementation",
+        "Success",   "BadRequest", "BadValue",    "BadWindow",   "BadPixmap", "BadAtom",
+        "BadCursor", "BadFont",    "BadMatch",    "BadDrawable", "BadAccess", "BadAlloc",
+        "BadColor",  "BadGC",      "BadIDChoice", "BadName",     "BadLength", "BadImplementation",
     };
     if (!error)
         return "no error";
     const char *name = error->error_code < names.size() ? names[error->error_code] : "extension error";
-    return std::string(name) + " (X error " + std::to_string(error->error_code) + ", request "
-        + std::to_string(error->major_code) + "." + std::to_string(error->minor_code) + ")";
+    return std::string(name) + " (X error " + std::to_string(error->error_code) + ", request " +
+            std::to_string(error->major_code) + "." + std::to_string(error->minor_code) + ")";
 }
 
 std::shared_ptr<XcbConnection> XcbConnection::open(std::shared_ptr<spdlog::logger> logger)
@@ -97,14 +97,15 @@ void XcbConnection::internAtoms()
         xcb_intern_atom_cookie_t cookie;
     };
     std::array<Request, 4> requests = { {
-        { "WM_PROTOCOLS", &m_atoms.wmProtocols, {} },
-        { "WM_DELETE_WINDOW", &m_atoms.wmDeleteWindow, {} },
-        { "_NET_WM_NAME", &m_atoms.netWmName, {} },
-        { "UTF8_STRING", &m_atoms.utf8String, {} },
+            { "WM_PROTOCOLS", &m_atoms.wmProtocols, {} },
+            { "WM_DELETE_WINDOW", &m_atoms.wmDeleteWindow, {} },
+            { "_NET_WM_NAME", &m_atoms.netWmName, {} },
+            { "UTF8_STRING", &m_atoms.utf8String, {} },
     } };
     // All requests first, then all replies: one round trip.
     for (Request &request : requests)
-        request.cookie = xcb_intern_atom(m_connection, 0, uint16_t(std::char_traits<char>::length(request.name)), request.name);
+        request.cookie =
+                xcb_intern_atom(m_connection, 0, uint16_t(std::char_traits<char>::length(request.name)), request.name);
     for (Request &request : requests) {
         auto reply = adoptReply(xcb_intern_atom_reply(m_connection, request.cookie, nullptr));
         if (reply)
@@ -115,7 +116,8 @@ void XcbConnection::internAtoms()
 void XcbConnection::setUpKeyboard()
 {
     if (!xkb_x11_setup_xkb_extension(m_connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &m_xkbFirstEvent, nullptr)) {
+                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &m_xkbFirstEvent,
+                                     nullptr)) {
         m_logger->warn("The X server has no XKB extension: keys give no text");
         return;
     }
@@ -128,14 +130,14 @@ void XcbConnection::setUpKeyboard()
     reloadKeymap();
 
     // Follow keyboard changes (a new keyboard, a changed map, modifier and group state) from now on.
-    constexpr uint16_t events = XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY
-        | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
-    constexpr uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS
-        | XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS
-        | XCB_XKB_MAP_PART_VIRTUAL_MODS | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
-    constexpr uint16_t stateParts = XCB_XKB_STATE_PART_MODIFIER_BASE | XCB_XKB_STATE_PART_MODIFIER_LATCH
-        | XCB_XKB_STATE_PART_MODIFIER_LOCK | XCB_XKB_STATE_PART_GROUP_BASE | XCB_XKB_STATE_PART_GROUP_LATCH
-        | XCB_XKB_STATE_PART_GROUP_LOCK;
+    constexpr uint16_t events =
+            XCB_XKB_EVENT_TYPE_NEW_KEYBOARD_NOTIFY | XCB_XKB_EVENT_TYPE_MAP_NOTIFY | XCB_XKB_EVENT_TYPE_STATE_NOTIFY;
+    constexpr uint16_t mapParts = XCB_XKB_MAP_PART_KEY_TYPES | XCB_XKB_MAP_PART_KEY_SYMS |
+            XCB_XKB_MAP_PART_MODIFIER_MAP | XCB_XKB_MAP_PART_EXPLICIT_COMPONENTS | XCB_XKB_MAP_PART_KEY_ACTIONS |
+            XCB_XKB_MAP_PART_VIRTUAL_MODS | XCB_XKB_MAP_PART_VIRTUAL_MOD_MAP;
+    constexpr uint16_t stateParts = XCB_XKB_STATE_PART_MODIFIER_BASE | XCB_XKB_STATE_PART_MODIFIER_LATCH |
+            XCB_XKB_STATE_PART_MODIFIER_LOCK | XCB_XKB_STATE_PART_GROUP_BASE | XCB_XKB_STATE_PART_GROUP_LATCH |
+            XCB_XKB_STATE_PART_GROUP_LOCK;
     xcb_xkb_select_events_details_t details{};
     details.affectNewKeyboard = XCB_XKB_NKN_DETAIL_KEYCODES;
     details.newKeyboardDetails = XCB_XKB_NKN_DETAIL_KEYCODES;
@@ -148,13 +150,13 @@ void XcbConnection::setUpKeyboard()
                       xcb_xkb_per_client_flags(m_connection, XCB_XKB_ID_USE_CORE_KBD,
                                                XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT,
                                                XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT, 0, 0, 0)
-                          .sequence);
+                              .sequence);
 }
 
 void XcbConnection::reloadKeymap()
 {
-    xkb_keymap *keymap = xkb_x11_keymap_new_from_device(m_xkbContext, m_connection, m_keyboardDeviceId,
-                                                        XKB_KEYMAP_COMPILE_NO_FLAGS);
+    xkb_keymap *keymap =
+            xkb_x11_keymap_new_from_device(m_xkbContext, m_connection, m_keyboardDeviceId, XKB_KEYMAP_COMPILE_NO_FLAGS);
     xkb_state *state = keymap ? xkb_x11_state_new_from_device(keymap, m_connection, m_keyboardDeviceId) : nullptr;
     if (!state) {
         xkb_keymap_unref(keymap);
@@ -172,7 +174,8 @@ void XcbConnection::setUpXInput()
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(m_connection, &xcb_input_id);
     if (!extension || !extension->present)
         return;
-    auto version = adoptReply(xcb_input_xi_query_version_reply(m_connection, xcb_input_xi_query_version(m_connection, 2, 2), nullptr));
+    auto version = adoptReply(
+            xcb_input_xi_query_version_reply(m_connection, xcb_input_xi_query_version(m_connection, 2, 2), nullptr));
     // Raw events reach clients without a grab of their own from XInput 2.1 on.
     if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 1))
         return;
@@ -273,8 +276,8 @@ bool XcbConnection::selectRawMotionOnRoot(bool enabled)
         xcb_input_event_mask_t head;
         uint32_t mask;
     } selection{ { XCB_INPUT_DEVICE_ALL_MASTER, 1 }, enabled ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0u };
-    xcb_generic_error_t *error
-        = xcb_request_check(m_connection, xcb_input_xi_select_events_checked(m_connection, m_screen->root, 1, &selection.head));
+    xcb_generic_error_t *error = xcb_request_check(
+            m_connection, xcb_input_xi_select_events_checked(m_connection, m_screen->root, 1, &selection.head));
     if (error) {
         std::free(error);
         return false;
@@ -287,10 +290,12 @@ bool XcbConnection::deviceIsRelative(uint16_t deviceId)
     auto [it, inserted] = m_devices.try_emplace(deviceId);
     if (!inserted)
         return it->second.relative;
-    auto reply = adoptReply(xcb_input_xi_query_device_reply(m_connection, xcb_input_xi_query_device(m_connection, deviceId), nullptr));
+    auto reply = adoptReply(
+            xcb_input_xi_query_device_reply(m_connection, xcb_input_xi_query_device(m_connection, deviceId), nullptr));
     if (!reply)
         return it->second.relative;
-    for (auto infos = xcb_input_xi_query_device_infos_iterator(reply.get()); infos.rem; xcb_input_xi_device_info_next(&infos)) {
+    for (auto infos = xcb_input_xi_query_device_infos_iterator(reply.get()); infos.rem;
+         xcb_input_xi_device_info_next(&infos)) {
         for (auto classes = xcb_input_xi_device_info_classes_iterator(infos.data); classes.rem;
              xcb_input_device_class_next(&classes)) {
             if (classes.data->type != XCB_INPUT_DEVICE_CLASS_TYPE_VALUATOR)

@@ -5,8 +5,8 @@
 
 #include <TbGui/gui_application.h>
 #include <TbGui/key.h>
-#include <TbGui/window.h>
 #include <TbGui/platform/linux/linux_gui_platform_integration.h>
+#include <TbGui/window.h>
 
 #include <TbBindings/errors.h>
 
@@ -26,9 +26,9 @@ constexpr const char *sourceFile = "TbGui/platform/linux/xcb_platform_window";
 #define TBGUI_WINDOW_LOG(level, function, ...)                                                                         \
     m_logger->log(spdlog::source_loc{ sourceFile, __LINE__, function }, level, __VA_ARGS__)
 
-constexpr uint32_t windowEvents = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_BUTTON_PRESS
-    | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_STRUCTURE_NOTIFY
-    | XCB_EVENT_MASK_FOCUS_CHANGE;
+constexpr uint32_t windowEvents = XCB_EVENT_MASK_KEY_PRESS | XCB_EVENT_MASK_KEY_RELEASE | XCB_EVENT_MASK_BUTTON_PRESS |
+        XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_STRUCTURE_NOTIFY |
+        XCB_EVENT_MASK_FOCUS_CHANGE;
 
 uint8_t buttonFlags(uint16_t state)
 {
@@ -95,9 +95,10 @@ bool XcbPlatformWindow::create()
     const xcb_window_t id = xcb_generate_id(c);
     const uint32_t values[] = { screen->black_pixel, windowEvents };
     xcb_generic_error_t *error = xcb_request_check(
-        c, xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0, uint16_t(width), uint16_t(height), 0,
-                                     XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
-                                     XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values));
+            c,
+            xcb_create_window_checked(c, XCB_COPY_FROM_PARENT, id, screen->root, 0, 0, uint16_t(width),
+                                      uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                                      XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values));
     if (error) {
         TBGUI_WINDOW_LOG(spdlog::level::critical, "TbGui::XcbPlatformWindow::create",
                          "Failed to create native window: {}", xcbErrorText(error));
@@ -238,13 +239,13 @@ void XcbPlatformWindow::grabMouse()
         std::free(pointer);
     }
 
-    constexpr uint16_t grabEvents = XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE
-        | XCB_EVENT_MASK_POINTER_MOTION;
-    auto grab = xcb_grab_pointer_reply(c,
-                                       xcb_grab_pointer(c, 1, m_id, grabEvents, XCB_GRAB_MODE_ASYNC,
-                                                        XCB_GRAB_MODE_ASYNC, m_id, m_connection->hiddenCursor(),
-                                                        XCB_CURRENT_TIME),
-                                       nullptr);
+    constexpr uint16_t grabEvents =
+            XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE | XCB_EVENT_MASK_POINTER_MOTION;
+    auto grab =
+            xcb_grab_pointer_reply(c,
+                                   xcb_grab_pointer(c, 1, m_id, grabEvents, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC,
+                                                    m_id, m_connection->hiddenCursor(), XCB_CURRENT_TIME),
+                                   nullptr);
     const bool grabbed = grab && grab->status == XCB_GRAB_STATUS_SUCCESS;
     const int status = grab ? int(grab->status) : -1;
     std::free(grab);
@@ -359,9 +360,15 @@ void XcbPlatformWindow::handleButton(const xcb_button_press_event_t *event, bool
     const auto y = int16_t(event->event_y);
     uint8_t flag = 0;
     switch (event->detail) {
-    case 1: flag = MouseButton::Left; break;
-    case 2: flag = MouseButton::Middle; break;
-    case 3: flag = MouseButton::Right; break;
+    case 1:
+        flag = MouseButton::Left;
+        break;
+    case 2:
+        flag = MouseButton::Middle;
+        break;
+    case 3:
+        flag = MouseButton::Right;
+        break;
     // Buttons 4 to 7 are wheel notches: up, down, left, right. They come as press and release pairs; the
     // press is the notch.
     case 4:

@@ -8,7 +8,7 @@ namespace TbFoundation {
 class LinuxPlatformIntegration : public AbstractPlatformIntegration
 {
 public:
-    void init() override {}
+    void init() override { }
     std::unique_ptr<AbstractPlatformEventLoop> createPlatformEventLoop() override;
 };
 

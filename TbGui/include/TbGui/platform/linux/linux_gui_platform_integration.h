@@ -22,7 +22,7 @@ public:
     LinuxGuiPlatformIntegration();
     ~LinuxGuiPlatformIntegration() override;
 
-    void init() override {}
+    void init() override { }
     std::unique_ptr<TbFoundation::AbstractPlatformEventLoop> createPlatformEventLoop() override;
     std::unique_ptr<AbstractPlatformWindow> createPlatformWindow(Window *window) override;
 

@@ -77,7 +77,7 @@ private:
     uint32_t m_requestedHeight = 0;
 
     bool m_grabbed = false;
-    Point m_savedPosition;   // where the pointer was when the grab began
+    Point m_savedPosition; // where the pointer was when the grab began
     Point m_virtualPosition; // what a grabbed window reports
     Point m_pointerPosition; // where the pointer really is, as far as the events seen tell
     bool m_warpPending = false;
