@@ -1,3 +1,4 @@
+#include "test_display.h"
 #include "vulkan_test_rig.h"
 
 #include <xcb/xcb.h>
@@ -15,33 +16,25 @@ class SurfaceTest : public VulkanTestRig
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
-        m_connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_connection))
-            GTEST_SKIP() << "cannot reach the X display";
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        m_window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, screen->root, 0, 0, 320, 240, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        xcb_map_window(m_connection, m_window);
-        xcb_flush(m_connection);
+        std::string whyNot;
+        if (!m_display.connect(whyNot))
+            GTEST_SKIP() << whyNot;
+        m_window = m_display.createWindow(0, 0, 320, 240);
         VulkanTestRig::SetUp();
     }
 
     void TearDown() override
     {
-        if (!m_connection)
+        if (!m_display.connection())
             return;
         VulkanTestRig::TearDown();
-        xcb_destroy_window(m_connection, m_window);
-        xcb_disconnect(m_connection);
+        m_display.disconnect();
     }
 
-    SurfaceOptions windowOptions() const { return { m_connection, m_window }; }
+    SurfaceOptions windowOptions() const { return { m_display.connection(), m_window }; }
 
 private:
-    xcb_connection_t *m_connection{ nullptr };
+    TbGpuTest::TestDisplay m_display;
     xcb_window_t m_window{ 0 };
 };
 

@@ -1,4 +1,5 @@
 #include "gpu_commands.h"
+#include "test_display.h"
 #include "vulkan_test_rig.h"
 
 #include <xcb/xcb.h>
@@ -12,49 +13,12 @@
 
 using namespace TbGpu;
 using TbGpuTest::colourAspect;
+using TbGpuTest::Rgb;
+using TbGpuTest::screenPixel;
 using TbGpuTest::VulkanTestRig;
+using TbGpuTest::waitForScreenPixel;
 
 namespace {
-
-struct Rgb {
-    int r{ -1 }, g{ -1 }, b{ -1 };
-    bool operator==(const Rgb &) const = default;
-};
-
-std::ostream &operator<<(std::ostream &stream, const Rgb &rgb)
-{
-    return stream << "(" << rgb.r << ", " << rgb.g << ", " << rgb.b << ")";
-}
-
-// One pixel of the whole screen as `import` captures it.
-Rgb screenPixel(int x, int y)
-{
-    const std::string shot = ::testing::TempDir() + "tbgpu_swapchain_shot.png";
-    if (std::system(("import -window root " + shot).c_str()) != 0)
-        return {};
-    const std::string command =
-            "convert " + shot + " -crop 1x1+" + std::to_string(x) + "+" + std::to_string(y) + " -depth 8 rgb:-";
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return {};
-    unsigned char bytes[3]{};
-    const size_t read = fread(bytes, 1, 3, pipe);
-    pclose(pipe);
-    std::remove(shot.c_str());
-    return read == 3 ? Rgb{ bytes[0], bytes[1], bytes[2] } : Rgb{};
-}
-
-// The screen may show a present a moment after it returns: look a few times.
-Rgb waitForScreenPixel(int x, int y, const Rgb &expected)
-{
-    Rgb seen;
-    for (int attempt = 0; attempt < 20 && !(seen == expected); ++attempt) {
-        if (attempt > 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        seen = screenPixel(x, y);
-    }
-    return seen;
-}
 
 ColorClearValue colour(float r, float g, float b)
 {
@@ -75,45 +39,29 @@ class SwapchainTest : public VulkanTestRig
 protected:
     void SetUp() override
     {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no X display";
-        m_connection = xcb_connect(nullptr, nullptr);
-        if (xcb_connection_has_error(m_connection))
-            GTEST_SKIP() << "cannot reach the X display";
+        std::string whyNot;
+        if (!m_display.connect(whyNot))
+            GTEST_SKIP() << whyNot;
         VulkanTestRig::SetUp();
     }
 
     void TearDown() override
     {
-        if (!m_connection)
+        if (!m_display.connection())
             return;
         VulkanTestRig::TearDown();
-        for (xcb_window_t window : m_windows)
-            xcb_destroy_window(m_connection, window);
-        xcb_disconnect(m_connection);
+        m_display.disconnect();
     }
 
     SurfaceOptions openWindow(int16_t x, uint16_t width, uint16_t height)
     {
-        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-        const xcb_window_t window = xcb_generate_id(m_connection);
-        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, x, 0, width, height, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-        xcb_map_window(m_connection, window);
-        sync();
-        m_windows.push_back(window);
-        return { m_connection, window };
+        return { m_display.connection(), m_display.createWindow(x, 0, width, height) };
     }
 
     void resizeWindow(const SurfaceOptions &window, uint32_t width, uint32_t height)
     {
-        const uint32_t values[] = { width, height };
-        xcb_configure_window(m_connection, window.window, XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
-        sync();
+        m_display.resize(window.window, width, height);
     }
-
-    // A round trip: the server has handled every request sent before it.
-    void sync() { free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
 
     SwapchainOptions swapchainOptions(const Surface &surface, const Handle<Swapchain_t> &old = {})
     {
@@ -201,8 +149,7 @@ protected:
     Fence m_frameDone;
 
 private:
-    xcb_connection_t *m_connection{ nullptr };
-    std::vector<xcb_window_t> m_windows;
+    TbGpuTest::TestDisplay m_display;
 };
 
 TEST_F(SwapchainTest, ClearedImageReachesTheScreenAndResizeRecreates)
