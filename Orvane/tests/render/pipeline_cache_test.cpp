@@ -1,4 +1,4 @@
-#include "render_test_support.h"
+#include "offscreen_scene_test.h"
 
 #include <Orvane/assets/material.h>
 #include <Orvane/assets/mesh_renderer.h>
@@ -11,11 +11,6 @@ using namespace Orvane::Test;
 using Samples = RenderAlgorithm::SamplesCount;
 
 namespace {
-
-std::string renderTestShader(const std::string &name)
-{
-    return std::string(RENDER_TEST_SHADER_DIR) + "/" + name + ".spv";
-}
 
 TbGpu::VertexOptions positionFormat()
 {
@@ -36,25 +31,9 @@ RenderStateSet colourTarget()
 
 } // namespace
 
-class PipelineCacheTest : public RenderEngineTest
+class PipelineCacheTest : public OffscreenSceneTest
 {
 protected:
-    void SetUp() override
-    {
-        RenderEngineTest::SetUp();
-        if (HasFatalFailure() || IsSkipped())
-            return;
-        algorithm = start({ offscreenReference(4, 4, 1) });
-    }
-
-    ShaderProgram *program(const std::string &fragment)
-    {
-        auto created = std::make_unique<SpirVShaderProgram>();
-        created->vertexShader = renderTestShader("sets.vert");
-        created->fragmentShader = renderTestShader(fragment);
-        return root->addChild(std::move(created));
-    }
-
     // Puts the program into the scene, so that the next sync gives it a GPU record.
     void useInScene(ShaderProgram *shader)
     {
@@ -67,7 +46,6 @@ protected:
 
     TbGpu::VertexOptions format = positionFormat();
     RenderStateSet states = colourTarget();
-    ClearAlgorithm *algorithm{ nullptr };
 };
 
 TEST_F(PipelineCacheTest, APipelineAskedForBeforeItsProgramHasAGpuRecordComesOnceTheSyncMadeIt)

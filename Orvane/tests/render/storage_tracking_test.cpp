@@ -1,5 +1,5 @@
 #include "../assets/dds_fixture.h"
-#include "render_test_support.h"
+#include "offscreen_scene_test.h"
 
 #include <Orvane/assets/buffer.h>
 #include <Orvane/assets/dds_image.h>
@@ -23,11 +23,6 @@ using namespace Orvane::Test;
 
 namespace {
 
-std::string renderTestShader(const std::string &name)
-{
-    return std::string(RENDER_TEST_SHADER_DIR) + "/" + name + ".spv";
-}
-
 std::vector<uint8_t> bytesOf(std::size_t size, uint8_t seed)
 {
     std::vector<uint8_t> bytes(size);
@@ -38,29 +33,13 @@ std::vector<uint8_t> bytesOf(std::size_t size, uint8_t seed)
 
 } // namespace
 
-class StorageTrackingTest : public RenderEngineTest
+class StorageTrackingTest : public OffscreenSceneTest
 {
 protected:
-    void SetUp() override
-    {
-        RenderEngineTest::SetUp();
-        if (HasFatalFailure() || IsSkipped())
-            return;
-        algorithm = start({ offscreenReference(4, 4, 1) });
-    }
-
     template<typename T>
     T *own(std::unique_ptr<T> object)
     {
         return root->addChild(std::move(object));
-    }
-
-    ShaderProgram *program(const std::string &fragment)
-    {
-        auto created = std::make_unique<SpirVShaderProgram>();
-        created->vertexShader = renderTestShader("sets.vert");
-        created->fragmentShader = renderTestShader(fragment);
-        return own(std::move(created));
     }
 
     // The bytes of one level and layer of a GPU texture that was uploaded for sampling.
@@ -88,8 +67,6 @@ protected:
         TbGpuTest::submitAndWait(gpu, recorder.finish());
         return TbGpuTest::bufferBytes(readback, size);
     }
-
-    ClearAlgorithm *algorithm{ nullptr };
 };
 
 TEST_F(StorageTrackingTest, StoragesFollowTheSceneThroughAddChangeAndRemove)
