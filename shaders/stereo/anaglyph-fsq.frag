@@ -1,5 +1,6 @@
 #version 450
-// Red/cyan anaglyph: red from the left eye (layer 0), blue-ish luminance from the right eye (layer 1).
+// Red/cyan anaglyph: red from the left eye (layer 0), green and blue from the right eye (layer 1), so that each
+// filter of red/cyan glasses passes one eye's image only.
 
 layout(set = 0, binding = 0) uniform sampler2DArray colorTexture;
 
@@ -11,5 +12,5 @@ void main()
 {
     vec3 left = texture(colorTexture, vec3(texCoord, 0.0)).rgb;
     vec3 right = texture(colorTexture, vec3(texCoord, 1.0)).rgb;
-    fragColor = vec4(left.r, left.g, dot(right, vec3(0.15, 0.15, 0.7)), 1.0);
+    fragColor = vec4(left.r, right.g, right.b, 1.0);
 }

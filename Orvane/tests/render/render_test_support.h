@@ -17,6 +17,7 @@
 #include <Orvane/render/renderer.h>
 #include <Orvane/render/swapchain_manager.h>
 #include <Orvane/render/swapchain_render_target.h>
+#include <Orvane/spatial/spatial_aspect.h>
 
 #include <gpu_commands.h>
 // TbGpu's own records, for the count of live device memory allocations.
@@ -214,6 +215,8 @@ protected:
         if (HasFatalFailure() || IsSkipped())
             return;
         engine = std::make_unique<AspectEngine>();
+        // World transforms are computed before the render aspect reads them, as in the viewer.
+        engine->addAspect(std::make_unique<SpatialAspect>());
         aspect = engine->addAspect(std::make_unique<RenderAspect>(std::move(device)));
         renderer = aspect->renderer();
         root = new Entity;

@@ -130,6 +130,8 @@ public:
     TbGpu::Fence &frameFence(uint32_t slot) { return m_frameFences.at(slot); }
     TbGpu::Handle<TbGpu::GpuSemaphore_t> renderCompleteSemaphore() const noexcept { return m_renderCompleteSemaphore; }
     bool commandsDirty(uint32_t slot) const { return m_commandsDirty.at(slot); }
+    // Both frame slots are prepared again (the algorithm's prepareFrameData runs before their next frames).
+    void markFramesDirty() noexcept { m_commandsDirty.fill(true); }
     bool isInitialized() const noexcept { return m_initialized; }
 
 private:

@@ -82,9 +82,9 @@ EyeData computeEyeData(const StereoCamera &camera, const RenderTarget &target, c
 // The six normalised clip planes of a view-projection matrix (left, right, bottom, top, near, far).
 std::array<glm::vec4, 6> frustumPlanes(const glm::mat4 &viewProjection);
 
-// Maps normalised device coordinates to framebuffer pixels of a w x h target: x and y from -1..1 to 0..w and
-// h..0 (the flipped viewport the scene pass uses), depth 0..1 to nearPlane..farPlane.
-glm::mat4 viewportMatrix(float width, float height, float nearPlane, float farPlane);
+// The viewport transform of a w x h target: normalised device x and y from -1..1 to pixels 0..w and h..0 (the
+// flipped viewport the scene pass uses); depth stays 0..1, the viewport's depth range.
+glm::mat4 viewportMatrix(float width, float height);
 
 // The 896 bytes of the camera block.
 std::array<uint8_t, CameraBlockSize> cameraBlockBytes(const EyeData &left, const EyeData &right);
@@ -131,7 +131,7 @@ public:
     // Removes every empty block while more than one block exists, retiring its buffer. Returns, for each block
     // before the call, its index after it (an index of a removed block maps to the block that took its place, which
     // no slot refers to); empty when nothing moved.
-    std::vector<uint64_t> removeEmptyBlocks(ResourceDeleter &deleter);
+    std::vector<uint64_t> removeEmptyBlocks(Render::ResourceDeleter &deleter);
 
     std::vector<ModelBlock> &blocks() noexcept { return m_blocks; }
     const std::vector<ModelBlock> &blocks() const noexcept { return m_blocks; }

@@ -27,9 +27,9 @@ struct StereoPresentation {
 // swapchain target, presented as drawn. Most surfaces (X11, Wayland, most drivers) allow one layer only: the eyes
 // are then drawn into a two-layer offscreen target of the window's size and composed into a one-layer swapchain
 // in `composedMode` (anaglyph unless said otherwise), which a normal monitor shows.
-StereoPresentation stereoPresentationFor(
-        const TbGpu::Adapter &adapter, const TbGpu::Handle<TbGpu::Surface_t> &surface,
-        std::shared_ptr<WindowExtentWatcher> extentWatcher,
-        StereoForwardAlgorithm::StereoMode composedMode = StereoForwardAlgorithm::StereoMode::Anaglyph);
+StereoPresentation
+stereoPresentationFor(const TbGpu::Adapter &adapter, const TbGpu::Handle<TbGpu::Surface_t> &surface,
+                      std::shared_ptr<WindowExtentWatcher> extentWatcher,
+                      StereoForwardAlgorithm::StereoMode composedMode = StereoForwardAlgorithm::StereoMode::Anaglyph);
 
 } // namespace Orvane

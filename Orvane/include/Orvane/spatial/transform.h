@@ -28,4 +28,10 @@ public:
     TbBindings::Signal<Transform *> changed;
 };
 
+class Entity;
+
+// Where the entity sits in the world: the world transform of its first Transform component or, without one, of
+// its nearest ancestor that has one; the identity when none has.
+glm::mat4 worldMatrixOf(const Entity *entity);
+
 } // namespace Orvane

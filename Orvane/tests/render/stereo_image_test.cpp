@@ -1,0 +1,221 @@
+// What the stereo forward algorithm draws, read back from offscreen targets: the viewer's cottage in both eyes,
+// the parallax of points on and off the focus plane, and the composed images.
+
+#include "stereo_scene_test.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <set>
+
+namespace Orvane::Test {
+namespace {
+
+using Mode = StereoForwardAlgorithm::StereoMode;
+
+// The mean x of the pixels of an image (or of its columns [from, to)) brighter than the background.
+std::optional<double> litCentroidX(const Image &image, uint32_t from = 0, uint32_t to = ~0u)
+{
+    double sum = 0.0;
+    uint64_t count = 0;
+    to = std::min(to, image.width);
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = from; x < to; ++x) {
+            const uint8_t *p = image.at(x, y);
+            if (p[0] + p[1] + p[2] > 30) {
+                sum += x;
+                ++count;
+            }
+        }
+    }
+    if (count == 0)
+        return std::nullopt;
+    return sum / double(count);
+}
+
+class StereoImageTest : public StereoSceneTest
+{
+protected:
+    // A white square of side `size` facing +z, centred at `centre`, drawn with the scene shaders (ambient light
+    // only: no lights in the scene).
+    void addSquare(glm::vec3 centre, float size)
+    {
+        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                ("tavisher-square-" + std::to_string(::getpid()) + "-" + std::to_string(squares.size()));
+        std::filesystem::create_directories(dir);
+        {
+            std::ofstream obj(dir / "square.obj");
+            const float h = size / 2;
+            obj << "v " << -h << ' ' << -h << " 0\nv " << h << ' ' << -h << " 0\nv " << h << ' ' << h << " 0\nv " << -h
+                << ' ' << h << " 0\n";
+            obj << "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nf 1/1/1 2/2/1 3/3/1 4/4/1\n";
+            std::ofstream ppm(dir / "white.ppm", std::ios::binary);
+            ppm << "P6 2 2 255\n";
+            for (int i = 0; i < 12; ++i)
+                ppm.put(char(255));
+        }
+        auto square = std::make_unique<Mesh>();
+        loadObjMesh((dir / "square.obj").string(), *square);
+        auto white = std::make_unique<Texture2D>();
+        EXPECT_TRUE(white->loadTexture((dir / "white.ppm").string()));
+        auto entity = std::make_unique<Entity>();
+        entity->createComponent<SrtTransform>()->translation = centre;
+        auto *meshRenderer = entity->createComponent<MeshRenderer>();
+        meshRenderer->mesh = square.get();
+        meshRenderer->material = sceneMaterial(white.get());
+        root->addChildEntity(std::move(entity));
+        squares.push_back(std::move(square));
+        textures.push_back(std::move(white));
+        std::filesystem::remove_all(dir);
+    }
+
+    std::vector<std::unique_ptr<Mesh>> squares;
+    std::vector<std::unique_ptr<Texture2D>> textures;
+};
+
+constexpr uint32_t W = 96;
+constexpr uint32_t H = 64;
+
+TEST_F(StereoImageTest, CottageIsDrawnTexturedAndLitInBothEyes)
+{
+    addLights();
+    addCottage();
+    StereoCamera *eyes = addCamera({ 0.0f, 6.0f, 16.0f }, 0.06f, 17.0f, float(W) / H);
+    auto *algorithm = startStereo({ offscreenReference(W, H, 2) }, 0, 0, Mode::MultiviewDirect, eyes);
+    runFrames(3);
+    const std::vector<Image> layers = readTarget(0);
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_FALSE(algorithm->meshRendererEntries().front().dirty);
+
+    for (const Image &layer : layers) {
+        uint64_t covered = 0;
+        std::set<uint32_t> colours;
+        for (uint32_t y = 0; y < H; ++y) {
+            for (uint32_t x = 0; x < W; ++x) {
+                const uint8_t *p = layer.at(x, y);
+                // The clear colour is 0.2 grey (51); anything else is the model.
+                if (std::abs(p[0] - 51) > 3 || std::abs(p[1] - 51) > 3 || std::abs(p[2] - 51) > 3) {
+                    ++covered;
+                    colours.insert(uint32_t(p[0] / 8) << 10 | uint32_t(p[1] / 8) << 5 | uint32_t(p[2] / 8));
+                }
+            }
+        }
+        const double share = double(covered) / (W * H);
+        EXPECT_GT(share, 0.08) << "the cottage covers too little of the frame";
+        EXPECT_LT(share, 0.95) << "the cottage covers the whole frame";
+        EXPECT_GT(colours.size(), 20u) << "a flat colour, not a lit texture";
+    }
+    EXPECT_NE(layers[0].pixels, layers[1].pixels) << "both eyes drew the same image";
+}
+
+TEST_F(StereoImageTest, PointsOnTheFocusPlaneCoincideAndNearerOnesShiftApart)
+{
+    // The camera at z = 10 looks at the origin with its focus plane through it.
+    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.5f, 10.0f, float(W) / H);
+    addSquare({ -1.5f, 0.0f, 0.0f }, 1.0f); // on the focus plane, left of centre
+    addSquare({ 1.0f, 0.0f, 5.0f }, 0.5f); // half way to the camera, right of centre
+    auto *algorithm = startStereo({ offscreenReference(W, H, 2) }, 0, 0, Mode::MultiviewDirect, eyes);
+    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    runFrames(3);
+    const std::vector<Image> layers = readTarget(0);
+    ASSERT_EQ(layers.size(), 2u);
+
+    const auto farLeft = litCentroidX(layers[0], 0, W / 2);
+    const auto farRight = litCentroidX(layers[1], 0, W / 2);
+    const auto nearLeft = litCentroidX(layers[0], W / 2, W);
+    const auto nearRight = litCentroidX(layers[1], W / 2, W);
+    ASSERT_TRUE(farLeft && farRight && nearLeft && nearRight);
+    EXPECT_NEAR(*farLeft, *farRight, 0.5) << "a point on the focus plane has no parallax";
+    // The left eye sees a near point further right than the right eye does (crossed parallax).
+    EXPECT_GT(*nearLeft - *nearRight, 2.0);
+
+    // The layers differ only by a horizontal shift: the rows the squares cover are the same in both.
+    for (uint32_t y = 0; y < H; ++y) {
+        auto rowLit = [&](const Image &image) {
+            for (uint32_t x = 0; x < W; ++x) {
+                if (image.at(x, y)[0] > 10)
+                    return true;
+            }
+            return false;
+        };
+        EXPECT_EQ(rowLit(layers[0]), rowLit(layers[1])) << "row " << y;
+    }
+}
+
+TEST_F(StereoImageTest, DisparityAndOrbitChangeTheImages)
+{
+    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.0f, 10.0f, float(W) / H);
+    addSquare({ 0.0f, 0.0f, 5.0f }, 1.0f);
+    auto *algorithm = startStereo({ offscreenReference(W, H, 2) }, 0, 0, Mode::MultiviewDirect, eyes);
+    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    runFrames(3);
+    std::vector<Image> layers = readTarget(0);
+    EXPECT_EQ(layers[0].pixels, layers[1].pixels) << "without disparity both eyes see the same";
+    const double centred = *litCentroidX(layers[0]);
+
+    eyes->interocularDistance = 0.4f;
+    runFrames(3);
+    layers = readTarget(0);
+    EXPECT_GT(*litCentroidX(layers[0]), *litCentroidX(layers[1]) + 1.0);
+
+    // Turning the camera to look from the left side moves the square to the right of the view.
+    eyes->interocularDistance = 0.0f;
+    eyes->position = glm::vec3(-4.0f, 0.0f, 9.0f);
+    eyes->viewDirection = glm::normalize(glm::vec3(4.0f, 0.0f, -9.0f));
+    eyes->updateViewMatrices();
+    runFrames(3);
+    layers = readTarget(0);
+    EXPECT_GT(*litCentroidX(layers[0]), centred + 2.0);
+}
+
+TEST_F(StereoImageTest, ComposedModesShowTheEyesAsTheyShould)
+{
+    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.6f, 10.0f, float(W) / H);
+    addSquare({ 0.0f, 0.0f, 5.0f }, 0.8f); // nearer than the focus plane: crossed parallax
+    auto *algorithm =
+            startStereo({ offscreenReference(W, H, 2), offscreenReference(W, H, 1) }, 0, 1, Mode::Anaglyph, eyes);
+    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    runFrames(3);
+    const std::vector<Image> eyesImage = readTarget(0);
+    const double left = *litCentroidX(eyesImage[0]);
+    const double right = *litCentroidX(eyesImage[1]);
+    ASSERT_GT(left, right + 2.0);
+
+    // Anaglyph: the left eye's square in red only, the right eye's in green and blue only.
+    Image anaglyph = readTarget(1).at(0);
+    double redSum = 0, redCount = 0, cyanSum = 0, cyanCount = 0;
+    for (uint32_t y = 0; y < H; ++y) {
+        for (uint32_t x = 0; x < W; ++x) {
+            const uint8_t *p = anaglyph.at(x, y);
+            if (p[0] > 20 && p[1] < 5 && p[2] < 5)
+                redSum += x, ++redCount;
+            if (p[0] < 5 && p[1] > 20 && p[2] > 20)
+                cyanSum += x, ++cyanCount;
+        }
+    }
+    ASSERT_GT(redCount, 0);
+    ASSERT_GT(cyanCount, 0);
+    EXPECT_GT(redSum / redCount, cyanSum / cyanCount) << "red (left eye) must lie right of cyan (right eye)";
+
+    // Side by side: each half shows one eye, squeezed to half the width.
+    algorithm->stereoMode = Mode::SideBySide;
+    runFrames(3);
+    Image sideBySide = readTarget(1).at(0);
+    const double leftHalf = *litCentroidX(sideBySide, 0, W / 2);
+    const double rightHalf = *litCentroidX(sideBySide, W / 2, W) - W / 2;
+    EXPECT_NEAR(leftHalf, left / 2, 1.0);
+    EXPECT_NEAR(rightHalf, right / 2, 1.0);
+
+    // One eye over the whole target.
+    for (const auto &[mode, expected] :
+         { std::pair{ Mode::LeftEyeOnly, left }, std::pair{ Mode::RightEyeOnly, right } }) {
+        algorithm->stereoMode = mode;
+        runFrames(3);
+        EXPECT_NEAR(*litCentroidX(readTarget(1).at(0)), expected, 0.75) << int(mode);
+    }
+}
+
+} // namespace
+} // namespace Orvane::Test
