@@ -36,6 +36,8 @@ public:
     TbGui::GuiApplication &foundation() { return guiApplication; }
     // False once the main window has closed and the engine bundle is gone.
     bool hasEngine() const { return impl.has_value(); }
+    // The engine bundle; null once it is gone.
+    OrvaneImpl *engineBundle() { return impl ? &*impl : nullptr; }
 
 private:
     // Destroys the engine bundle (once) and asks Qt to quit.
