@@ -84,8 +84,20 @@ OrvaneGuiApplication::~OrvaneGuiApplication()
 
 bool OrvaneGuiApplication::event(QEvent *e)
 {
-    pumpOrvaneUpdate(*this, *e, [this] { guiApplication.processEvents(0); });
+    pumpOrvaneUpdate(*this, *e, [this] {
+        guiApplication.processEvents(0);
+        reportFrameProgress();
+    });
     return QApplication::event(e);
+}
+
+void OrvaneGuiApplication::reportFrameProgress()
+{
+    if (!impl || impl->engine.frameNumber() < nextFrameReport)
+        return;
+    guiApplication.logger()->info("{} frames, {:.1f} frames per second", impl->engine.frameNumber(),
+                                  impl->engine.fps.get());
+    nextFrameReport = impl->engine.frameNumber() + framesPerReport;
 }
 
 void OrvaneGuiApplication::shutDown()

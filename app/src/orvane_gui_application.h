@@ -36,10 +36,16 @@ public:
     TbGui::GuiApplication &foundation() { return guiApplication; }
     // False once the main window has closed and the engine bundle is gone.
     bool hasEngine() const { return impl.has_value(); }
+    // The engine bundle; null once it is gone.
+    OrvaneImpl *engineBundle() { return impl ? &*impl : nullptr; }
 
 private:
     // Destroys the engine bundle (once) and asks Qt to quit.
     void shutDown();
+    // Every framesPerReport engine frames, one line on the "application" log with the frame count and rate.
+    void reportFrameProgress();
+
+    static constexpr uint64_t framesPerReport = 300;
 
     TbGui::GuiApplication guiApplication;
     std::optional<OrvaneImpl> impl;
@@ -48,6 +54,7 @@ private:
     OrbitalStereoCamera camera;
     // lastMousePosition, dragging and firstMove of the orbit drag.
     OrbitDragState orbitDrag;
+    uint64_t nextFrameReport = framesPerReport;
 };
 
 } // namespace ovi

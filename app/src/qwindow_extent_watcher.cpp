@@ -10,9 +10,11 @@ namespace ovi {
 
 namespace {
 
-uint32_t toDevicePixels(int logicalPixels, const QWindow &window)
+uint32_t toDevicePixels(int logicalPixels, const QWindow *window)
 {
-    const QScreen *screen = window.screen();
+    if (window == nullptr)
+        return 0;
+    const QScreen *screen = window->screen();
     const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
     return static_cast<uint32_t>(std::ceil(static_cast<double>(logicalPixels) * ratio));
 }
@@ -27,17 +29,17 @@ QWindowExtentWatcher::QWindowExtentWatcher(QWindow *window)
 
 QWindowExtentWatcher::~QWindowExtentWatcher() = default;
 
-uint32_t QWindowExtentWatcher::width()
+uint32_t QWindowExtentWatcher::width() const
 {
-    return toDevicePixels(window->width(), *window);
+    return toDevicePixels(window ? window->width() : 0, window);
 }
 
-uint32_t QWindowExtentWatcher::height()
+uint32_t QWindowExtentWatcher::height() const
 {
-    return toDevicePixels(window->height(), *window);
+    return toDevicePixels(window ? window->height() : 0, window);
 }
 
-float QWindowExtentWatcher::scaleFactor()
+float QWindowExtentWatcher::scaleFactor() const
 {
     return 1.0f;
 }

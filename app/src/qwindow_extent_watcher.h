@@ -1,26 +1,30 @@
 #pragma once
 
-#include <cstdint>
+#include <Orvane/render/window_extent_watcher.h>
 
-class QWindow;
+#include <QPointer>
+#include <QWindow>
+
+#include <cstdint>
 
 namespace ovi {
 
 // Reports the drawable size of the Vulkan window in device pixels, for the swapchain. The screen is asked
-// anew on every call, so moving the window to a screen with another pixel ratio changes the result.
-class QWindowExtentWatcher
+// anew on every call, so moving the window to a screen with another pixel ratio changes the result. A window
+// that is gone has no size.
+class QWindowExtentWatcher : public Orvane::WindowExtentWatcher
 {
 public:
     explicit QWindowExtentWatcher(QWindow *window);
-    virtual ~QWindowExtentWatcher();
+    ~QWindowExtentWatcher() override;
 
     // ceil(logical size x device-pixel ratio), computed in double precision.
-    virtual uint32_t width();
-    virtual uint32_t height();
-    virtual float scaleFactor();
+    uint32_t width() const override;
+    uint32_t height() const override;
+    float scaleFactor() const override;
 
 private:
-    QWindow *window = nullptr;
+    QPointer<QWindow> window;
 };
 
 } // namespace ovi

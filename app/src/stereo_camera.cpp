@@ -1,8 +1,7 @@
 #include "stereo_camera.h"
 
-#include "camera_matrices.h"
-
-#include <glm/geometric.hpp>
+#include <Orvane/camera/camera_lens.h>
+#include <Orvane/camera/stereo_view_math.h>
 
 namespace ovi {
 
@@ -16,22 +15,19 @@ StereoCamera::~StereoCamera() = default;
 
 void StereoCamera::UpdateProjectionMatrix()
 {
-    projection = perspectiveProjection(aspectRatio, nearPlane, farPlane);
+    // The engine camera's lens gets the same four values, so both sides compute the same projection.
+    projection = Orvane::lensProjection(fieldOfViewDegrees, aspectRatio, -0.5f, 0.5f, -0.5f, 0.5f, nearPlane, farPlane,
+                                        Orvane::AbstractLens::ProjectionType::Perspective);
     Q_EMIT OnProjectionChanged();
 }
 
 void StereoCamera::UpdateViewMatrices()
 {
-    const glm::vec3 right = glm::normalize(glm::cross(forward, up));
-    const glm::vec3 offset = right * eyeDisparity * 0.5f;
-    // The shear that brings a point on the viewing axis at focusPlane to view x = 0 in both eyes.
-    const float k = (shearEnabled ? 1.0f : 0.0f) * eyeDisparity * 0.5f / focusPlane;
-
-    const glm::vec3 leftEye = position - offset;
-    const glm::vec3 rightEye = position + offset;
-    leftView = shear(k) * lookAt(leftEye, leftEye + forward, up);
-    rightView = shear(-k) * lookAt(rightEye, rightEye + forward, up);
-    centerView = lookAt(position, position + forward, up);
+    const Orvane::StereoViews views =
+            Orvane::stereoViews(position, forward, up, eyeDisparity, focusPlane, shearEnabled);
+    leftView = views.left;
+    rightView = views.right;
+    centerView = views.center;
     Q_EMIT OnViewChanged();
 }
 

@@ -16,6 +16,9 @@ class StereoCamera : public QObject
     Q_OBJECT
 
 public:
+    // Vertical field of view of the projection, in degrees.
+    static constexpr float fieldOfViewDegrees = 45.0f;
+
     StereoCamera();
     ~StereoCamera() override;
 

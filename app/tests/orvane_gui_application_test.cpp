@@ -4,6 +4,7 @@
 #include "orvane_gui_application.h"
 #include "orvane_update_event.h"
 
+#include <Orvane/core/aspect_engine.h>
 #include <TbFoundation/update_event.h>
 
 #include <QCloseEvent>
@@ -20,6 +21,7 @@
 #include <xcb/xcb.h>
 
 #include <memory>
+#include <string>
 
 // Runs on a real X display with the xcb platform: the application makes a Vulkan window.
 namespace {
@@ -58,16 +60,25 @@ public:
 class Application : public ::testing::Test
 {
 protected:
+    // The validation layer (switched on for these tests, synchronization validation included) writes what it
+    // finds to the standard streams: any of it, from the set-up to the end of the application, fails the test.
     Application()
-        : app(std::make_unique<ovi::OrvaneGuiApplication>(argc, argv))
     {
+        ::testing::internal::CaptureStdout();
+        ::testing::internal::CaptureStderr();
+        app = std::make_unique<ovi::OrvaneGuiApplication>(argc, argv);
         app->installEventFilter(&updates);
     }
 
-    ~Application() override
+    void TearDown() override
     {
         // The test plays the part of exec(): drop what is still queued before the application goes.
         QCoreApplication::removePostedEvents(nullptr);
+        app.reset();
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        const std::string err = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(out.find("Validation"), std::string::npos) << out;
+        EXPECT_EQ(err.find("Validation"), std::string::npos) << err;
     }
 
     QWindow &vulkanWindow() { return *app->mainWindow().vulkanWindow(); }
@@ -107,18 +118,24 @@ TEST_F(Application, HasItsIdentityLookAndWindow)
 
 TEST_F(Application, KeepsOnePumpEventQueuedAndDrainsTheFoundationOncePerDelivery)
 {
-    FrameCounter engine;
-    TbFoundation::CoreApplication::postEvent(&engine, std::make_unique<TbFoundation::UpdateEvent>());
+    // The engine started at the end of the set-up and asked for its next frame; the counter stands beside it.
+    Orvane::AspectEngine &engine = app->engineBundle()->engine;
+    ASSERT_TRUE(engine.running.get());
+    const uint64_t startFrames = engine.frameNumber();
+    FrameCounter counter;
+    TbFoundation::CoreApplication::postEvent(&counter, std::make_unique<TbFoundation::UpdateEvent>());
     for (int round = 1; round <= 5; ++round) {
         pump();
         EXPECT_EQ(updates.updates, round);
-        EXPECT_EQ(engine.frames, round);
-        EXPECT_EQ(app->foundation().postedEventCount(), 1u);
+        EXPECT_EQ(counter.frames, round);
+        EXPECT_EQ(engine.frameNumber(), startFrames + uint64_t(round));
+        EXPECT_EQ(app->foundation().postedEventCount(), 2u) << "one request each from the engine and the counter";
     }
     // Another custom event type goes straight on without draining.
     QEvent other(static_cast<QEvent::Type>(QEvent::registerEventType()));
     QCoreApplication::sendEvent(app.get(), &other);
-    EXPECT_EQ(engine.frames, 5);
+    EXPECT_EQ(counter.frames, 5);
+    EXPECT_EQ(engine.frameNumber(), startFrames + 5);
 }
 
 TEST_F(Application, PanelValuesReachTheCamera)

@@ -48,7 +48,7 @@ TEST(OrvaneImpl, ReportsAFailedVulkanInstanceOnTheCriticalLogAndThrows)
     }
     EXPECT_EQ(criticals, 1);
     // Nothing else is set up.
-    EXPECT_EQ(impl.surface(), VkSurfaceKHR(VK_NULL_HANDLE));
+    EXPECT_EQ(impl.vkSurface(), VkSurfaceKHR(VK_NULL_HANDLE));
     EXPECT_EQ(impl.vulkanWindow.surfaceType(), QSurface::RasterSurface);
     EXPECT_EQ(impl.vulkanWindow.vulkanInstance(), nullptr);
 }

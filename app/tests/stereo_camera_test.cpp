@@ -1,10 +1,12 @@
-#include "camera_matrices.h"
 #include "orbital_stereo_camera.h"
+
+#include <Orvane/camera/camera_lens.h>
 
 #include <QSignalSpy>
 
 #include <glm/geometric.hpp>
 #include <glm/matrix.hpp>
+#include <glm/trigonometric.hpp>
 #include <glm/vec4.hpp>
 
 #include <gtest/gtest.h>
@@ -43,6 +45,20 @@ glm::vec3 eyePosition(const glm::mat4 &view)
     return glm::vec3(glm::inverse(view) * glm::vec4(0.0f, 0.0f, 0.0f, 1.0f));
 }
 
+// The projection the engine camera's lens computes for the Qt camera's values.
+glm::mat4 lensProjection(float aspectRatio)
+{
+    return Orvane::lensProjection(45.0f, aspectRatio, -0.5f, 0.5f, -0.5f, 0.5f, 0.1f, 1000.0f,
+                                  Orvane::AbstractLens::ProjectionType::Perspective);
+}
+
+// Where a view-space point lands: x and y in normalised device coordinates, z the depth.
+glm::vec3 project(const glm::mat4 &projection, const glm::vec3 &viewPoint)
+{
+    const glm::vec4 clip = projection * glm::vec4(viewPoint, 1.0f);
+    return glm::vec3(clip) / clip.w;
+}
+
 // Turns the camera to look somewhere off the axes, so that no coordinate is special.
 void lookObliquely(ovi::OrbitalStereoCamera &camera)
 {
@@ -60,7 +76,7 @@ TEST(StereoCamera, StartsWithTheDefaults)
     EXPECT_FLOAT_EQ(camera.farPlane, 1000.0f);
     EXPECT_FLOAT_EQ(camera.aspectRatio, 1.0f);
     EXPECT_TRUE(camera.shearEnabled);
-    expectMatrixNear(camera.projection, ovi::perspectiveProjection(1.0f, 0.1f, 1000.0f));
+    expectMatrixNear(camera.projection, lensProjection(1.0f), 0.0f);
     expectMatrixNear(camera.centerView, glm::mat4(1.0f));
     EXPECT_STREQ(camera.metaObject()->className(), "ovi::StereoCamera");
 }
@@ -149,7 +165,8 @@ TEST(StereoCamera, ViewportSizeSetsTheAspectRatio)
     QSignalSpy projections(&camera, &ovi::StereoCamera::OnProjectionChanged);
     camera.SetViewportSize(1920, 1080);
     EXPECT_FLOAT_EQ(camera.aspectRatio, 1.7777778f);
-    expectMatrixNear(camera.projection, ovi::perspectiveProjection(camera.aspectRatio, 0.1f, 1000.0f));
+    expectMatrixNear(camera.projection, lensProjection(camera.aspectRatio), 0.0f);
+    EXPECT_NEAR(camera.projection[0][0], 1.3579f, 1e-4f);
     EXPECT_EQ(projections.count(), 1);
 }
 
@@ -165,6 +182,31 @@ TEST(StereoCamera, EmptyViewportKeepsTheLastAspectRatio)
     }
     expectMatrixNear(camera.projection, before, 0.0f);
     EXPECT_EQ(projections.count(), 0);
+}
+
+TEST(StereoCamera, ProjectionFramesTheFieldOfViewAtTheAspectRatio)
+{
+    // Half the screen's height per unit of distance.
+    const float halfHeight = std::tan(glm::radians(ovi::StereoCamera::fieldOfViewDegrees) / 2.0f);
+    ovi::StereoCamera camera;
+    for (const float aspect : { 1.0f, 1920.0f / 1080.0f, 0.5f }) {
+        camera.aspectRatio = aspect;
+        camera.UpdateProjectionMatrix();
+        const glm::mat4 &m = camera.projection;
+        for (const float distance : { 1.0f, 7.5f, 300.0f }) {
+            const glm::vec3 centre = project(m, { 0.0f, 0.0f, -distance });
+            const glm::vec3 top = project(m, { 0.0f, halfHeight * distance, -distance });
+            const glm::vec3 right = project(m, { aspect * halfHeight * distance, 0.0f, -distance });
+            EXPECT_NEAR(centre.x, 0.0f, tolerance) << aspect << " at " << distance;
+            EXPECT_NEAR(centre.y, 0.0f, tolerance) << aspect << " at " << distance;
+            // Up stays up: no flip of the y axis.
+            EXPECT_NEAR(top.y, 1.0f, tolerance) << aspect << " at " << distance;
+            EXPECT_NEAR(right.x, 1.0f, tolerance) << aspect << " at " << distance;
+        }
+    }
+    // The near plane maps to depth 0 and the far plane to 1.
+    EXPECT_NEAR(project(camera.projection, { 0.0f, 0.0f, -0.1f }).z, 0.0f, 1e-4f);
+    EXPECT_NEAR(project(camera.projection, { 0.0f, 0.0f, -1000.0f }).z, 1.0f, 1e-4f);
 }
 
 TEST(OrbitalStereoCamera, StartsAlmostStraightAboveTheTarget)

@@ -52,14 +52,14 @@ TEST(StereoCamera, EyesAreShiftedAndShearedTowardsTheConvergencePlane)
     StereoCamera camera;
     aimDownMinusZ(camera, 0.064f, 2.0f);
 
-    // Left eye at (0.032, 0, 0): translation -0.032, shear entry -0.016.
+    // Left eye on the left, at (-0.032, 0, 0): translation +0.032, shear entry +0.016.
     glm::mat4 left(1.0f);
-    left[2][0] = -0.016f;
-    left[3][0] = -0.032f;
+    left[2][0] = 0.016f;
+    left[3][0] = 0.032f;
     expectMatrixNear(camera.leftEyeViewMatrix.get(), left);
     glm::mat4 right(1.0f);
-    right[2][0] = 0.016f;
-    right[3][0] = 0.032f;
+    right[2][0] = -0.016f;
+    right[3][0] = -0.032f;
     expectMatrixNear(camera.rightEyeViewMatrix.get(), right);
     expectMatrixNear(camera.centerViewMatrix.get(), glm::mat4(1.0f));
 
@@ -89,8 +89,8 @@ TEST(StereoCamera, WithoutShearTheEyesArePlainLookAtViews)
     camera.shearEnabled = false;
     // A zero convergence distance does not matter without shear.
     aimDownMinusZ(camera, 0.064f, 0.0f);
-    expectMatrixNear(camera.leftEyeViewMatrix.get(), glm::translate(glm::mat4(1.0f), glm::vec3(-0.032f, 0, 0)));
-    expectMatrixNear(camera.rightEyeViewMatrix.get(), glm::translate(glm::mat4(1.0f), glm::vec3(0.032f, 0, 0)));
+    expectMatrixNear(camera.leftEyeViewMatrix.get(), glm::translate(glm::mat4(1.0f), glm::vec3(0.032f, 0, 0)));
+    expectMatrixNear(camera.rightEyeViewMatrix.get(), glm::translate(glm::mat4(1.0f), glm::vec3(-0.032f, 0, 0)));
 }
 
 TEST(StereoCamera, StereoSettingsRecomputeTheEyes)
@@ -98,9 +98,9 @@ TEST(StereoCamera, StereoSettingsRecomputeTheEyes)
     StereoCamera camera;
     aimDownMinusZ(camera, 0.0f, 2.0f);
     camera.interocularDistance = 0.1f;
-    EXPECT_NEAR(camera.leftEyeViewMatrix.get()[3][0], -0.05f, 1e-6f);
+    EXPECT_NEAR(camera.leftEyeViewMatrix.get()[3][0], 0.05f, 1e-6f);
     camera.convergencePlaneDistance = 5.0f;
-    EXPECT_NEAR(camera.leftEyeViewMatrix.get()[2][0], -0.01f, 1e-6f);
+    EXPECT_NEAR(camera.leftEyeViewMatrix.get()[2][0], 0.01f, 1e-6f);
     camera.shearEnabled = false;
     EXPECT_EQ(camera.leftEyeViewMatrix.get()[2][0], 0.0f);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Orvane/camera/abstract_camera.h>
+#include <Orvane/camera/stereo_view_math.h>
 
 #include <TbBindings/property.h>
 
@@ -8,12 +9,10 @@
 
 namespace Orvane {
 
-// Right-handed look-at view matrix of an eye at `eye` looking at `target`.
-glm::mat4 lookAtView(const glm::vec3 &eye, const glm::vec3 &target, const glm::vec3 &up);
-
 // A camera with a view per eye for multiview rendering, plus the centre view. The eyes sit
-// interocularDistance apart across the view direction; with shear enabled both eyes' images coincide at
-// convergencePlaneDistance in front of the camera. It creates its own CameraLens.
+// interocularDistance apart across the view direction, the left eye on the left; with shear enabled both eyes'
+// images coincide at convergencePlaneDistance in front of the camera (stereoViews). It creates its own
+// CameraLens.
 class StereoCamera : public AbstractCamera
 {
 public:
