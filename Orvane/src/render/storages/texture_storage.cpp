@@ -304,9 +304,12 @@ void TextureStorage::createSampler(Texture *texture, TextureRecord &record)
     options.w = TbGpu::AddressMode(texture->addressModeW.get());
     options.lodMinClamp = 0.0f;
     options.lodMaxClamp = TbGpu::LodClampNone;
-    // Anisotropic filtering where the device has it (a device without the feature must not ask for it).
+    // Anisotropic filtering where the device has it (a device without the feature must not ask for it). Software
+    // rasterisers offer it too, but a minified anisotropic lookup there costs so much that a frame of a textured
+    // model takes seconds: they filter without it.
     const TbGpu::Adapter *adapter = m_renderer->device().adapter();
-    options.anisotropyEnabled = adapter && adapter->features().samplerAnisotropy;
+    options.anisotropyEnabled = adapter && adapter->features().samplerAnisotropy &&
+            adapter->properties().deviceType != TbGpu::AdapterDeviceType::Cpu;
     options.maxAnisotropy =
             options.anisotropyEnabled ? std::min(16.0f, adapter->properties().limits.maxSamplerAnisotropy) : 1.0f;
     options.compareEnabled = false;
