@@ -44,19 +44,32 @@ void stageCopy(TbGpu::CommandRecorder &recorder, StagingBufferPool &pool,
     recorder.copyBuffer({ staged.buffer, staged.offset, destination, offset, size });
 }
 
+// A target of a window without pixels yet (not shown, minimised) still has a one-pixel image: frames keep going
+// (acquired swapchain images must be presented) and draw into that pixel until the window has a size. Viewports
+// and scissors must not be empty.
+uint32_t drawableWidth(const RenderTarget &target)
+{
+    return std::max(target.surfaceExtent.width, 1u);
+}
+
+uint32_t drawableHeight(const RenderTarget &target)
+{
+    return std::max(target.surfaceExtent.height, 1u);
+}
+
 // The scene pass draws with y pointing up on screen.
 TbGpu::Viewport flippedViewport(const RenderTarget &target)
 {
-    const float w = float(target.surfaceExtent.width);
-    const float h = float(target.surfaceExtent.height);
+    const float w = float(drawableWidth(target));
+    const float h = float(drawableHeight(target));
     return { 0.0f, h, w, -h, 0.0f, 1.0f };
 }
 
 TbGpu::Rect2D fullScissor(const RenderTarget &target)
 {
     TbGpu::Rect2D scissor;
-    scissor.extent.width = target.surfaceExtent.width;
-    scissor.extent.height = target.surfaceExtent.height;
+    scissor.extent.width = drawableWidth(target);
+    scissor.extent.height = drawableHeight(target);
     return scissor;
 }
 
@@ -371,8 +384,8 @@ void StereoForwardAlgorithm::recordCompositionPass(TbGpu::CommandRecorder &recor
     TbGpu::RenderPassCommandRecorder pass = recorder.beginRenderPass(options);
     recordComposition(pass, target, frameIndex);
 
-    const uint32_t w = target.surfaceExtent.width;
-    const uint32_t h = target.surfaceExtent.height;
+    const uint32_t w = drawableWidth(target);
+    const uint32_t h = drawableHeight(target);
     pass.setViewport({ 0.0f, 0.0f, float(w), float(h), 0.0f, 1.0f });
     pass.setScissor(fullScissor(target));
     const Clock::time_point overlaysStart = Clock::now();
@@ -387,8 +400,8 @@ void StereoForwardAlgorithm::recordComposition(TbGpu::RenderPassCommandRecorder 
 {
     if (frameIndex >= m_compositionBindGroups.size() || !m_sideBySidePipeline.isValid())
         return;
-    const uint32_t w = present.surfaceExtent.width;
-    const uint32_t h = present.surfaceExtent.height;
+    const uint32_t w = drawableWidth(present);
+    const uint32_t h = drawableHeight(present);
     const TbGpu::Handle<TbGpu::PipelineLayout_t> layout = m_compositionPipelineLayout.handle();
     const TbGpu::PushConstantRange layerRange{ 0, 4, TbGpu::ShaderStageFlagBits::FragmentBit };
     pass.setScissor(fullScissor(present));
@@ -401,8 +414,8 @@ void StereoForwardAlgorithm::recordComposition(TbGpu::RenderPassCommandRecorder 
     case StereoMode::SideBySide:
         pass.setPipeline(m_sideBySidePipeline.handle());
         pass.setBindGroup(0, m_compositionBindGroups[frameIndex].handle(), layout);
-        showLayer(0.0f, float(w / 2), 0);
-        showLayer(float(w / 2), float(w / 2), 1);
+        showLayer(0.0f, float(std::max(w / 2, 1u)), 0);
+        showLayer(float(w / 2), float(std::max(w / 2, 1u)), 1);
         break;
     case StereoMode::LeftEyeOnly:
     case StereoMode::RightEyeOnly:
