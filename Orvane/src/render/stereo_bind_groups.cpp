@@ -149,15 +149,14 @@ void StereoForwardAlgorithm::createCompositionResources(RenderTargetEntry &prese
     layoutOptions.pushConstantRanges = { { 0, 4, TbGpu::ShaderStageFlagBits::FragmentBit } };
     m_compositionPipelineLayout = device.createPipelineLayout(layoutOptions);
 
-    const Render::StereoPipelineTarget target{ present.target->colorFormat(), present.target->depthFormat(),
-                                               present.samples, 1 };
+    // Single-sampled and without depth: see the composition pass.
+    const Render::StereoPipelineTarget target{ present.target->colorFormat(), TbGpu::Format::UNDEFINED, 1, 1 };
     m_sideBySidePipeline =
             Render::createCompositionPipeline(device, m_compositionPipelineLayout.handle(), "stereo-fsq", target);
     m_anaglyphPipeline =
             Render::createCompositionPipeline(device, m_compositionPipelineLayout.handle(), "anaglyph-fsq", target);
     m_compositionSampler = device.createSampler();
     m_compositionFormat = target.colorFormat;
-    m_compositionSamples = target.samples;
 }
 
 void StereoForwardAlgorithm::releaseCompositionResources()

@@ -454,8 +454,7 @@ void StereoForwardAlgorithm::prepareFrameData(uint32_t frameIndex)
     RenderTargetEntry *scene = targetEntry(sceneTargetIndex.get());
     const bool composing = effectiveStereoMode() != StereoMode::MultiviewDirect;
     if (composing && present && scene) {
-        const bool stale =
-                m_compositionFormat != present->target->colorFormat() || m_compositionSamples != present->samples;
+        const bool stale = m_compositionFormat != present->target->colorFormat();
         if (!m_compositionPipelineLayout.isValid() || stale)
             createCompositionResources(*present);
     }

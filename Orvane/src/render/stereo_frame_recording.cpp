@@ -266,6 +266,8 @@ void StereoForwardAlgorithm::recordScenePass(TbGpu::CommandRecorder &recorder, R
     options.colorAttachments = { colour };
     options.depthStencilAttachment.view = scene.depthView.handle();
     options.depthStencilAttachment.depthClearValue = 1.0f;
+    // Depth is only needed while the pass draws.
+    options.depthStencilAttachment.depthStoreOperation = TbGpu::AttachmentStoreOperation::DontCare;
     options.samples = TbGpu::SampleCountFlagBits(scene.samples);
     options.viewCount = std::max(target.layers, 1u);
     TbGpu::RenderPassCommandRecorder pass = recorder.beginRenderPass(options);
@@ -363,23 +365,18 @@ void StereoForwardAlgorithm::drawPhase(TbGpu::RenderPassCommandRecorder &pass, s
 void StereoForwardAlgorithm::recordCompositionPass(TbGpu::CommandRecorder &recorder, RenderTargetEntry &present,
                                                    uint32_t frameIndex)
 {
+    // The composition draws full-screen quads of an image already resolved: multisampling and depth would add
+    // nothing but their cost, so it draws single-sampled into the target's image.
     const RenderTarget &target = *present.target;
     const glm::vec4 clear = clearColor.get();
     TbGpu::ColorAttachment colour;
     colour.view = target.imageView(target.currentImageIndex);
-    if (present.multisampleView.isValid()) {
-        colour.resolveView = colour.view;
-        colour.view = present.multisampleView.handle();
-    }
     colour.clearValue = TbGpu::ColorClearValue{ { clear.r, clear.g, clear.b, clear.a } };
     colour.initialLayout = TbGpu::TextureLayout::Undefined;
     colour.finalLayout = target.type == RenderTargetReference::Swapchain ? TbGpu::TextureLayout::PresentSrc
                                                                          : TbGpu::TextureLayout::ShaderReadOnlyOptimal;
     TbGpu::RenderPassCommandRecorderOptions options;
     options.colorAttachments = { colour };
-    options.depthStencilAttachment.view = present.depthView.handle();
-    options.depthStencilAttachment.depthClearValue = 1.0f;
-    options.samples = TbGpu::SampleCountFlagBits(present.samples);
     options.viewCount = 1;
     TbGpu::RenderPassCommandRecorder pass = recorder.beginRenderPass(options);
     recordComposition(pass, target, frameIndex);

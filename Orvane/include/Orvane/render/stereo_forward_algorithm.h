@@ -207,7 +207,6 @@ private:
     TbGpu::GraphicsPipeline m_sideBySidePipeline;
     TbGpu::GraphicsPipeline m_anaglyphPipeline;
     TbGpu::Format m_compositionFormat{ TbGpu::Format::UNDEFINED };
-    uint32_t m_compositionSamples{ 1 };
     TbGpu::Sampler m_compositionSampler;
     std::vector<TbGpu::BindGroup> m_compositionBindGroups;
     std::vector<TbGpu::Handle<TbGpu::TextureView_t>> m_compositionSourceViews;
