@@ -81,6 +81,8 @@ Renderer::~Renderer()
     m_threadResources.reset();
     for (TbGpu::Fence &fence : m_frameFences)
         fence = {};
+    m_blankFrameCommands = {};
+    m_blankFrameSemaphores = {};
     m_device = {};
 }
 
@@ -102,6 +104,8 @@ bool Renderer::createSyncObjects()
 {
     for (TbGpu::Fence &fence : m_frameFences)
         fence = m_device.createFence({ true });
+    for (TbGpu::GpuSemaphore &semaphore : m_blankFrameSemaphores)
+        semaphore = m_device.createGpuSemaphore();
     for (const TbGpu::Fence &fence : m_frameFences) {
         if (!fence.isValid()) {
             SPDLOG_LOGGER_CRITICAL(m_logger, "Failed to create sync fence primitives for a frame! Aborting.");
@@ -365,17 +369,42 @@ void Renderer::render()
                 m_renderAlgorithm->renderFrame(m_inFlightIndex, waits, m_frameFences[m_inFlightIndex].handle());
         m_renderAlgorithm->postRender(m_inFlightIndex);
         rendered = true;
+    } else if (!m_swapchainManager->swapchains().empty()) {
+        presentBlankFrame(waits);
     } else {
         // prepareFrame() reset the fence: something must signal it, or the next wait on this slot never returns.
-        // The acquired images are not presented; their swapchains are not counted as failed.
         signalFrameFenceWithoutWork(waits);
-        for (const auto &swapchain : m_swapchainManager->swapchains())
-            swapchain->presentedSuccessfully = true;
     }
     if (rendered && !m_swapchainManager->swapchains().empty())
         presentSwapChains(m_renderCompleteSemaphore);
     m_inFlightIndex = 1 - m_inFlightIndex;
     m_threadResources->endFrame();
+}
+
+void Renderer::presentBlankFrame(const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores)
+{
+    // The algorithm drew nothing into the acquired swapchain images. They are cleared and presented all the same: a
+    // swapchain whose acquired images are never given back runs out of images, and the next acquisition waits
+    // forever.
+    TbGpu::CommandRecorder recorder = m_device.createCommandRecorder({ m_graphicsQueue->handle() });
+    for (const auto &swapchain : m_swapchainManager->swapchains()) {
+        TbGpu::ColorAttachment colour;
+        colour.view = swapchain->imageView(swapchain->currentImageIndex);
+        colour.clearValue = TbGpu::ColorClearValue{ { 0.0f, 0.0f, 0.0f, 1.0f } };
+        colour.finalLayout = TbGpu::TextureLayout::PresentSrc;
+        TbGpu::RenderPassCommandRecorderOptions pass;
+        pass.colorAttachments = { colour };
+        pass.viewCount = std::max(swapchain->layers, 1u);
+        recorder.beginRenderPass(pass).end();
+    }
+    m_blankFrameCommands[m_inFlightIndex] = recorder.finish();
+    TbGpu::SubmitOptions submit;
+    submit.commandBuffers = { m_blankFrameCommands[m_inFlightIndex].handle() };
+    submit.waitSemaphores = waitSemaphores;
+    submit.signalSemaphores = { m_blankFrameSemaphores[m_inFlightIndex].handle() };
+    submit.signalFence = m_frameFences[m_inFlightIndex].handle();
+    m_graphicsQueue->submit(submit);
+    presentSwapChains(m_blankFrameSemaphores[m_inFlightIndex].handle());
 }
 
 void Renderer::presentSwapChains(const TbGpu::Handle<TbGpu::GpuSemaphore_t> &waitSemaphore)

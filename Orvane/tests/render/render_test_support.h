@@ -101,7 +101,7 @@ public:
     void meshRendererChanged(MeshRenderer *) override { note("mesh renderer changed"); }
     void meshRendererRemoved(MeshRenderer *) override { note("mesh renderer removed"); }
 
-    bool canRender(uint32_t) override { return true; }
+    bool canRender(uint32_t) override { return renderable; }
     void prepareFrameData(uint32_t) override { ++preparedFrames; }
 
     TbGpu::Handle<TbGpu::GpuSemaphore_t> renderFrame(uint32_t frameIndex,
@@ -152,6 +152,7 @@ public:
     TbGpu::ColorClearValue clearColor{ { 0.0f, 0.5f, 1.0f, 1.0f } };
     // Work recorded at the start of each frame, before the passes.
     std::function<void(TbGpu::CommandRecorder &, uint32_t)> recordUploads;
+    bool renderable{ true };
     int preparedFrames{ 0 };
     int renderedFrames{ 0 };
     std::vector<RenderTarget *> createdTargets;

@@ -108,6 +108,20 @@ TEST_F(RendererSwapchainTest, FramesReachTheWindowThroughItsSwapchain)
     EXPECT_EQ(waitForScreenPixel(32, 24, { 0, 128, 255 }), (Rgb{ 0, 128, 255 }));
 }
 
+TEST_F(RendererSwapchainTest, FramesTheAlgorithmCannotRenderStillGiveTheirImagesBack)
+{
+    runFrames(1);
+    algorithm->renderable = false;
+    const int rendered = algorithm->renderedFrames;
+    // More frames than the swapchain has images: each acquired image must be presented, or acquisition blocks.
+    runFrames(int(swapchain()->imageCount()) + 3);
+    EXPECT_EQ(algorithm->renderedFrames, rendered);
+    EXPECT_EQ(waitForScreenPixel(32, 24, { 0, 0, 0 }), (Rgb{ 0, 0, 0 }));
+    algorithm->renderable = true;
+    runFrames(2);
+    EXPECT_EQ(waitForScreenPixel(32, 24, { 0, 128, 255 }), (Rgb{ 0, 128, 255 }));
+}
+
 TEST_F(RendererSwapchainTest, AnOutOfDateAcquisitionRecreatesTheSwapchainAndSkipsTheFrameWithoutTouchingTheSlot)
 {
     runFrames(1);

@@ -4,8 +4,10 @@
 
 #include <TbBindings/connection_handle.h>
 #include <TbFoundation/object.h>
+#include <TbGpu/command_buffer.h>
 #include <TbGpu/device.h>
 #include <TbGpu/fence.h>
+#include <TbGpu/gpu_semaphore.h>
 #include <TbGpu/handle.h>
 
 #include <array>
@@ -144,12 +146,16 @@ private:
     bool prepareRenderTargets();
     std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> frameWaitSemaphores() const;
     void signalFrameFenceWithoutWork(const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores);
+    void presentBlankFrame(const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores);
     void reportActiveMeshRenderersRemoved();
     void emptyStorages();
     const RenderTargetReference *swapchainReferenceFor(const TbGpu::Handle<TbGpu::Surface_t> &surface) const;
 
     RenderAspect *m_aspect{ nullptr };
     std::array<TbGpu::Fence, MaxFramesInFlight> m_frameFences;
+    // What a frame the algorithm could not render submits and presents instead.
+    std::array<TbGpu::CommandBuffer, MaxFramesInFlight> m_blankFrameCommands;
+    std::array<TbGpu::GpuSemaphore, MaxFramesInFlight> m_blankFrameSemaphores;
     uint32_t m_inFlightIndex{ 0 };
     TbGpu::Handle<TbGpu::GpuSemaphore_t> m_renderCompleteSemaphore;
     std::array<bool, MaxFramesInFlight> m_commandsDirty{ true, true };
