@@ -369,6 +369,10 @@ void Renderer::render()
         // prepareFrame() reset the fence: something must signal it, or the next wait on this slot never returns.
         // The acquired images are not presented; their swapchains are not counted as failed.
         signalFrameFenceWithoutWork(waits);
+        // That submission consumed the previous frame's render-complete signal: waiting on it again next frame
+        // would wait for a signal that never comes.
+        if (m_swapchainManager->swapchains().empty())
+            m_renderCompleteSemaphore = {};
         for (const auto &swapchain : m_swapchainManager->swapchains())
             swapchain->presentedSuccessfully = true;
     }
