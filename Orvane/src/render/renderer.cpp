@@ -374,6 +374,9 @@ void Renderer::render()
     } else {
         // prepareFrame() reset the fence: something must signal it, or the next wait on this slot never returns.
         signalFrameFenceWithoutWork(waits);
+        // That submission consumed the previous frame's render-complete signal: waiting on it again next frame
+        // would wait for a signal that never comes.
+        m_renderCompleteSemaphore = {};
     }
     if (rendered && !m_swapchainManager->swapchains().empty())
         presentSwapChains(m_renderCompleteSemaphore);

@@ -20,7 +20,11 @@
 
 #include <gpu_commands.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -131,6 +135,40 @@ protected:
         return raw;
     }
 
+    // A white square of side `size` facing +z, centred at `centre`, drawn with the scene shaders (ambient light
+    // only: no lights in the scene).
+    MeshRenderer *addSquare(glm::vec3 centre, float size)
+    {
+        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                ("tavisher-square-" + std::to_string(::getpid()) + "-" + std::to_string(squares.size()));
+        std::filesystem::create_directories(dir);
+        {
+            std::ofstream obj(dir / "square.obj");
+            const float h = size / 2;
+            obj << "v " << -h << ' ' << -h << " 0\nv " << h << ' ' << -h << " 0\nv " << h << ' ' << h << " 0\nv " << -h
+                << ' ' << h << " 0\n";
+            obj << "vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1\nvn 0 0 1\nf 1/1/1 2/2/1 3/3/1 4/4/1\n";
+            std::ofstream ppm(dir / "white.ppm", std::ios::binary);
+            ppm << "P6 2 2 255\n";
+            for (int i = 0; i < 12; ++i)
+                ppm.put(char(255));
+        }
+        auto square = std::make_unique<Mesh>();
+        loadObjMesh((dir / "square.obj").string(), *square);
+        auto white = std::make_unique<Texture2D>();
+        EXPECT_TRUE(white->loadTexture((dir / "white.ppm").string()));
+        auto entity = std::make_unique<Entity>();
+        entity->createComponent<SrtTransform>()->translation = centre;
+        auto *meshRenderer = entity->createComponent<MeshRenderer>();
+        meshRenderer->mesh = square.get();
+        meshRenderer->material = sceneMaterial(white.get());
+        root->addChildEntity(std::move(entity));
+        squares.push_back(std::move(square));
+        textures.push_back(std::move(white));
+        std::filesystem::remove_all(dir);
+        return meshRenderer;
+    }
+
     // Every layer of the offscreen target of reference `index`, after the frames in flight have completed.
     std::vector<Image> readTarget(uint32_t index)
     {
@@ -164,6 +202,8 @@ protected:
 
     std::unique_ptr<Mesh> mesh;
     std::unique_ptr<Texture2D> texture;
+    std::vector<std::unique_ptr<Mesh>> squares;
+    std::vector<std::unique_ptr<Texture2D>> textures;
 };
 
 } // namespace Orvane::Test
