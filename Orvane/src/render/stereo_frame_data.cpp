@@ -68,7 +68,8 @@ std::array<glm::vec4, 6> frustumPlanes(const glm::mat4 &m)
     const glm::vec4 r1(m[0][1], m[1][1], m[2][1], m[3][1]);
     const glm::vec4 r2(m[0][2], m[1][2], m[2][2], m[3][2]);
     const glm::vec4 r3(m[0][3], m[1][3], m[2][3], m[3][3]);
-    std::array<glm::vec4, 6> planes{ r3 + r0, r3 - r0, r3 + r1, r3 - r1, r3 + r2, r3 - r2 };
+    // Clip depth runs from 0 to 1 (not -1 to 1): the near plane is z >= 0, row 2 alone.
+    std::array<glm::vec4, 6> planes{ r3 + r0, r3 - r0, r3 + r1, r3 - r1, r2, r3 - r2 };
     for (glm::vec4 &plane : planes) {
         const float length = glm::length(glm::vec3(plane));
         if (length > 0.0f)

@@ -175,8 +175,10 @@ TEST(StereoFrameData, FrustumPlanesKeepPointsInsideAndRejectThoseBehindOrBeyond)
         glm::vec3 point;
         int failing;
     };
-    for (const Case &c : { Case{ { 0, 0, 9.7f }, Near }, Case{ { 0, 0, -95 }, Far }, Case{ { -30, 0, 0 }, Left },
-                           Case{ { 30, 0, 0 }, Right }, Case{ { 0, -30, 0 }, Bottom }, Case{ { 0, 30, 0 }, Top } }) {
+    // 0.7 in front of the eye is closer than the near distance 1 (a -1..1 depth plane would let it through).
+    for (const Case &c : { Case{ { 0, 0, 9.7f }, Near }, Case{ { 0, 0, 9.3f }, Near }, Case{ { 0, 0, -95 }, Far },
+                           Case{ { -30, 0, 0 }, Left }, Case{ { 30, 0, 0 }, Right }, Case{ { 0, -30, 0 }, Bottom },
+                           Case{ { 0, 30, 0 }, Top } }) {
         const auto d = distances(c.point);
         EXPECT_LT(d[c.failing], 0.0f) << "plane " << c.failing;
         for (int i = 0; i < 6; ++i) {
