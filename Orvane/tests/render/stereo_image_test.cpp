@@ -70,6 +70,31 @@ TEST_F(StereoImageTest, CottageIsDrawnTexturedAndLitInBothEyes)
     EXPECT_NE(layers[0].pixels, layers[1].pixels) << "both eyes drew the same image";
 }
 
+// A window that is not shown yet (or is minimised) has no pixels: its targets start without a size, frames go on,
+// and the scene is drawn once the window has one (the target and its depth and multisample images are made again).
+TEST_F(StereoImageTest, ATargetWithoutPixelsIsDrawnOnceItHasSome)
+{
+    addLights();
+    addCottage();
+    StereoCamera *eyes = addCamera({ 0.0f, 6.0f, 16.0f }, 0.06f, 17.0f, float(W) / H);
+    auto window = std::make_shared<FixedExtentWatcher>(0, 0);
+    RenderTargetReference scene;
+    scene.type = RenderTargetReference::Offscreen;
+    scene.extentWatcher = window;
+    scene.layers = 2;
+    auto *algorithm = startStereo({ scene }, 0, 0, Mode::MultiviewDirect, eyes);
+    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    runFrames(2);
+
+    window->widthValue = W;
+    window->heightValue = H;
+    runFrames(3);
+    const std::vector<Image> layers = readTarget(0);
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_EQ(layers[0].width, W);
+    EXPECT_TRUE(litCentroidX(layers[0]).has_value()) << "the cottage is drawn once the target has pixels";
+}
+
 TEST_F(StereoImageTest, PointsOnTheFocusPlaneCoincideAndNearerOnesShiftApart)
 {
     // The camera at z = 10 looks at the origin with its focus plane through it.
