@@ -400,33 +400,47 @@ void StereoForwardAlgorithm::recordComposition(TbGpu::RenderPassCommandRecorder 
     const uint32_t w = drawableWidth(present);
     const uint32_t h = drawableHeight(present);
     const TbGpu::Handle<TbGpu::PipelineLayout_t> layout = m_compositionPipelineLayout.handle();
-    const TbGpu::PushConstantRange layerRange{ 0, 4, TbGpu::ShaderStageFlagBits::FragmentBit };
+    const TbGpu::PushConstantRange pushRange{ 0, 4, TbGpu::ShaderStageFlagBits::FragmentBit };
+    // With the eyes swapped (for cross-eyed viewing), each place shows the other eye.
+    const int32_t left = swapEyes.get() ? 1 : 0;
+    const int32_t right = 1 - left;
     pass.setScissor(fullScissor(present));
-    auto showLayer = [&](float x, float width, int32_t layer) {
-        pass.setViewport({ x, 0.0f, width, float(h), 0.0f, 1.0f });
-        pass.pushConstant(layerRange, &layer);
+    auto showLayer = [&](float x, float y, float width, float height, int32_t layer) {
+        pass.setViewport({ x, y, std::max(width, 1.0f), std::max(height, 1.0f), 0.0f, 1.0f });
+        pass.pushConstant(pushRange, &layer);
         pass.draw({ 6, 1, 0, 0 });
     };
-    switch (effectiveStereoMode()) {
-    case StereoMode::SideBySide:
-        pass.setPipeline(m_sideBySidePipeline.handle());
-        pass.setBindGroup(0, m_compositionBindGroups[frameIndex].handle(), layout);
-        showLayer(0.0f, float(std::max(w / 2, 1u)), 0);
-        showLayer(float(w / 2), float(std::max(w / 2, 1u)), 1);
-        break;
-    case StereoMode::LeftEyeOnly:
-    case StereoMode::RightEyeOnly:
-        pass.setPipeline(m_sideBySidePipeline.handle());
-        pass.setBindGroup(0, m_compositionBindGroups[frameIndex].handle(), layout);
-        showLayer(0.0f, float(w), effectiveStereoMode() == StereoMode::LeftEyeOnly ? 0 : 1);
-        break;
-    case StereoMode::Anaglyph:
+    auto anaglyph = [&](int32_t flags) {
         pass.setPipeline(m_anaglyphPipeline.handle());
         pass.setBindGroup(0, m_compositionBindGroups[frameIndex].handle(), layout);
         pass.setViewport({ 0.0f, 0.0f, float(w), float(h), 0.0f, 1.0f });
+        pass.pushConstant(pushRange, &flags);
         pass.draw({ 6, 1, 0, 0 });
+    };
+    const StereoMode mode = effectiveStereoMode();
+    if (mode == StereoMode::Anaglyph || mode == StereoMode::AnaglyphLeastSquares) {
+        // Bit 0: the least-squares colour matrices; bit 1: the eyes swapped.
+        anaglyph((mode == StereoMode::AnaglyphLeastSquares ? 1 : 0) | (swapEyes.get() ? 2 : 0));
+        return;
+    }
+    pass.setPipeline(m_sideBySidePipeline.handle());
+    pass.setBindGroup(0, m_compositionBindGroups[frameIndex].handle(), layout);
+    switch (mode) {
+    case StereoMode::SideBySide:
+        showLayer(0.0f, 0.0f, float(w / 2), float(h), left);
+        showLayer(float(w / 2), 0.0f, float(w / 2), float(h), right);
         break;
-    case StereoMode::MultiviewDirect:
+    case StereoMode::TopBottom:
+        showLayer(0.0f, 0.0f, float(w), float(h / 2), left);
+        showLayer(0.0f, float(h / 2), float(w), float(h / 2), right);
+        break;
+    case StereoMode::LeftEyeOnly:
+        showLayer(0.0f, 0.0f, float(w), float(h), 0);
+        break;
+    case StereoMode::RightEyeOnly:
+        showLayer(0.0f, 0.0f, float(w), float(h), 1);
+        break;
+    default:
         break; // other values: the overlays only
     }
 }

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <set>
+#include <tuple>
 
 namespace Orvane::Test {
 namespace {
@@ -200,6 +201,90 @@ TEST_F(StereoImageTest, ComposedModesShowTheEyesAsTheyShould)
         runFrames(3);
         EXPECT_NEAR(*litCentroidX(readTarget(1).at(0)), expected, 0.75) << int(mode);
     }
+}
+
+// The brightest colour of the pixels of an image that are red only (left eye only) and cyan only (right eye only),
+// and the mean column of each region.
+struct AnaglyphRegions {
+    glm::dvec3 red{ 0.0 };
+    glm::dvec3 cyan{ 0.0 };
+    double redCentroid{ 0.0 };
+    double cyanCentroid{ 0.0 };
+};
+
+AnaglyphRegions anaglyphRegions(const Image &image)
+{
+    AnaglyphRegions regions;
+    double reds = 0, cyans = 0;
+    for (uint32_t y = 0; y < image.height; ++y) {
+        for (uint32_t x = 0; x < image.width; ++x) {
+            const uint8_t *p = image.at(x, y);
+            const glm::dvec3 colour(p[0], p[1], p[2]);
+            if (p[0] > 20 && p[1] < 5 && p[2] < 5) {
+                regions.red = glm::max(regions.red, colour);
+                regions.redCentroid += x;
+                ++reds;
+            } else if (p[0] < 5 && p[1] > 20 && p[2] > 20) {
+                regions.cyan = glm::max(regions.cyan, colour);
+                regions.cyanCentroid += x;
+                ++cyans;
+            }
+        }
+    }
+    EXPECT_GT(reds, 0.0);
+    EXPECT_GT(cyans, 0.0);
+    regions.redCentroid /= std::max(reds, 1.0);
+    regions.cyanCentroid /= std::max(cyans, 1.0);
+    return regions;
+}
+
+TEST_F(StereoImageTest, TopBottomSwappedEyesAndLeastSquaresAnaglyph)
+{
+    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.6f, 10.0f, float(W) / H);
+    addSquare({ 0.0f, 0.0f, 5.0f }, 0.8f); // nearer than the focus plane: crossed parallax
+    auto *algorithm =
+            startStereo({ offscreenReference(W, H, 2), offscreenReference(W, H, 1) }, 0, 1, Mode::TopBottom, eyes);
+    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+    runFrames(3);
+    const std::vector<Image> eyesImage = readTarget(0);
+    const double left = *litCentroidX(eyesImage[0]);
+    const double right = *litCentroidX(eyesImage[1]);
+    ASSERT_GT(left, right + 2.0);
+
+    // Top and bottom: the left eye in the upper half, the right eye in the lower, each at full width.
+    auto halves = [&](const Image &image) {
+        const uint64_t half = uint64_t(W) * (H / 2) * 4;
+        Image top{ W, H / 2, { image.pixels.begin(), image.pixels.begin() + half } };
+        Image bottom{ W, H / 2, { image.pixels.begin() + half, image.pixels.begin() + 2 * half } };
+        return std::pair{ *litCentroidX(top), *litCentroidX(bottom) };
+    };
+    auto [top, bottom] = halves(readTarget(1).at(0));
+    EXPECT_NEAR(top, left, 0.75);
+    EXPECT_NEAR(bottom, right, 0.75);
+
+    // Swapped eyes: each place shows the other eye.
+    algorithm->swapEyes = true;
+    runFrames(3);
+    std::tie(top, bottom) = halves(readTarget(1).at(0));
+    EXPECT_NEAR(top, right, 0.75);
+    EXPECT_NEAR(bottom, left, 0.75);
+    algorithm->stereoMode = Mode::Anaglyph;
+    runFrames(3);
+    AnaglyphRegions swapped = anaglyphRegions(readTarget(1).at(0));
+    EXPECT_LT(swapped.redCentroid, swapped.cyanCentroid) << "red now shows the right eye";
+
+    // Least squares: the grey square seen by the left eye only maps to left matrix x grey, red only; seen by the
+    // right eye only to right matrix x grey, cyan. The plain split would give the grey itself in both.
+    algorithm->swapEyes = false;
+    algorithm->stereoMode = Mode::AnaglyphLeastSquares;
+    runFrames(3);
+    const AnaglyphRegions leastSquares = anaglyphRegions(readTarget(1).at(0));
+    EXPECT_GT(leastSquares.redCentroid, leastSquares.cyanCentroid);
+    const double white = eyesImage[0].at(uint32_t(left), H / 2)[0];
+    ASSERT_GT(white, 20.0);
+    EXPECT_NEAR(leastSquares.red.r, white * (0.456 + 0.500 + 0.176), 3.0);
+    EXPECT_NEAR(leastSquares.cyan.g, white * (0.378 + 0.734 - 0.018), 3.0);
+    EXPECT_NEAR(leastSquares.cyan.b, white * (-0.072 - 0.113 + 1.226), 3.0);
 }
 
 } // namespace

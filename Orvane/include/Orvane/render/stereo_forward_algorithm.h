@@ -42,6 +42,11 @@ public:
         RightEyeOnly = 2,
         Anaglyph = 3,
         MultiviewDirect = 4,
+        // The left eye in the top half, the right eye in the bottom half (each squeezed to half the height).
+        TopBottom = 5,
+        // Red/cyan anaglyph through least-squares colour matrices: less retinal rivalry and ghosting than the
+        // plain channel split of Anaglyph.
+        AnaglyphLeastSquares = 6,
     };
 
     enum class SortMode : uint32_t {
@@ -110,6 +115,8 @@ public:
     TbBindings::Property<uint64_t> sceneTargetIndex{ 0 };
     TbBindings::Property<uint64_t> presentTargetIndex{ 0 };
     TbBindings::Property<StereoMode> stereoMode{ StereoMode::SideBySide };
+    // Composed modes show each eye where the other would be (cross-eyed viewing of side-by-side images).
+    TbBindings::Property<bool> swapEyes{ false };
     // Averages over the last ten frames.
     TbBindings::Property<FrameTimings> frameTimings{ FrameTimings{} };
 
