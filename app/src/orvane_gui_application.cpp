@@ -7,6 +7,8 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QStyleFactory>
 #include <QWindow>
 
@@ -50,11 +52,9 @@ OrvaneGuiApplication::OrvaneGuiApplication(int &argc, char **argv)
             [this] { QCoreApplication::postEvent(&window, new QCloseEvent, Qt::NormalEventPriority); });
     connect(&destructionWatcher, &WindowDestructionWatcher::OnMouseEvent, this,
             [this](QMouseEvent *e) { orbitWithMouse(camera, orbitDrag, *e); });
-    const auto followWindowSize = [this, vulkanWindow] {
-        camera.SetViewportSize(vulkanWindow->width(), vulkanWindow->height());
-    };
-    connect(vulkanWindow, &QWindow::widthChanged, this, followWindowSize);
-    connect(vulkanWindow, &QWindow::heightChanged, this, followWindowSize);
+    connect(vulkanWindow, &QWindow::widthChanged, this, [this] { followViewSize(); });
+    connect(vulkanWindow, &QWindow::heightChanged, this, [this] { followViewSize(); });
+    connect(&destructionWatcher, &WindowDestructionWatcher::OnKeyPress, this, [this](QKeyEvent *e) { handleKey(*e); });
     connect(panel, &CameraControl::OnFocusPlaneChanged, this, [this](float value) {
         camera.focusPlane = value;
         camera.UpdateViewMatrices();
@@ -72,6 +72,7 @@ OrvaneGuiApplication::OrvaneGuiApplication(int &argc, char **argv)
         impl.reset();
         throw;
     }
+    outputMode = impl->presentsLayers() ? StereoOutputMode::Layered : StereoOutputMode::Anaglyph;
     window.show();
 }
 
@@ -105,6 +106,46 @@ void OrvaneGuiApplication::shutDown()
     if (impl)
         impl.reset();
     QCoreApplication::quit();
+}
+
+void OrvaneGuiApplication::followViewSize()
+{
+    const QWindow *view = window.vulkanWindow();
+    const float share = eyeWidthShare(outputMode);
+    camera.SetViewportSize(int(float(view->width()) * share + 0.5f), view->height());
+}
+
+bool OrvaneGuiApplication::setStereoOutput(StereoOutputMode mode, bool swapEyes)
+{
+    if (!impl || !impl->setStereoOutput(mode, swapEyes))
+        return false;
+    const bool proportionsChange = eyeWidthShare(mode) != eyeWidthShare(outputMode);
+    outputMode = mode;
+    swappedEyes = swapEyes;
+    if (proportionsChange)
+        followViewSize();
+    return true;
+}
+
+void OrvaneGuiApplication::handleKey(const QKeyEvent &event)
+{
+    if (event.isAutoRepeat() || (event.timestamp() == lastKeyTimestamp && event.key() == lastKey))
+        return;
+    lastKeyTimestamp = event.timestamp();
+    lastKey = event.key();
+    if (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return;
+    if (const StereoOutputModeInfo *choice = stereoOutputModeForKey(event.key())) {
+        if (!setStereoOutput(choice->mode, swappedEyes))
+            guiApplication.logger()->info("This window cannot show \"{}\"", choice->name);
+    } else if (event.key() == Qt::Key_S) {
+        setStereoOutput(outputMode, !swappedEyes);
+    } else if (event.key() == Qt::Key_F1) {
+        auto *help = new QMessageBox(QMessageBox::Information, QStringLiteral("Tavisher keys"), stereoOutputHelp(),
+                                     QMessageBox::Close, &window);
+        help->setAttribute(Qt::WA_DeleteOnClose);
+        help->open();
+    }
 }
 
 } // namespace ovi

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 
+class QKeyEvent;
+
 #include <optional>
 
 namespace ovi {
@@ -39,11 +41,21 @@ public:
     // The engine bundle; null once it is gone.
     OrvaneImpl *engineBundle() { return impl ? &*impl : nullptr; }
 
+    StereoOutputMode stereoOutput() const { return outputMode; }
+    bool eyesSwapped() const { return swappedEyes; }
+    // Chooses how the eyes reach the window (see OrvaneImpl::setStereoOutput) and gives each eye's projection the
+    // proportions the mode shows it in; false, and nothing changes, when the window cannot show the mode.
+    bool setStereoOutput(StereoOutputMode mode, bool swapEyes);
+
 private:
     // Destroys the engine bundle (once) and asks Qt to quit.
     void shutDown();
     // Every framesPerReport engine frames, one line on the "application" log with the frame count and rate.
     void reportFrameProgress();
+    // The stereo output keys: 1 to 8 choose the mode, S swaps the eyes, F1 shows the keys.
+    void handleKey(const QKeyEvent &event);
+    // The camera's aspect ratio for the view's size and the output mode.
+    void followViewSize();
 
     static constexpr uint64_t framesPerReport = 300;
 
@@ -55,6 +67,11 @@ private:
     // lastMousePosition, dragging and firstMove of the orbit drag.
     OrbitDragState orbitDrag;
     uint64_t nextFrameReport = framesPerReport;
+    StereoOutputMode outputMode = StereoOutputMode::Anaglyph;
+    bool swappedEyes = false;
+    // One key press reaches the application's filter once per object on its way: it is handled once.
+    ulong lastKeyTimestamp = 0;
+    int lastKey = 0;
 };
 
 } // namespace ovi

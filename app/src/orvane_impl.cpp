@@ -140,6 +140,7 @@ void OrvaneImpl::Initialize(CameraControl *, OrbitalStereoCamera &camera)
     stereoForward->presentTargetIndex = presentation.presentTargetIndex;
     stereoForward->samples = Orvane::RenderAlgorithm::SamplesCount::Samples4;
     stereoForward->stereoMode = presentation.stereoMode;
+    layeredPresentation = presentation.stereoMode == Orvane::StereoForwardAlgorithm::StereoMode::MultiviewDirect;
     algorithm = stereoForward.get();
     renderAspect->renderer()->setRenderAlgorithm(std::move(stereoForward));
 
@@ -240,6 +241,15 @@ void OrvaneImpl::copyLens(const StereoCamera &camera)
 {
     stereoCamera->lens()->setPerspectiveProjection(StereoCamera::fieldOfViewDegrees, camera.aspectRatio,
                                                    camera.nearPlane, camera.farPlane);
+}
+
+bool OrvaneImpl::setStereoOutput(StereoOutputMode mode, bool swapEyes)
+{
+    if (!algorithm || (mode == StereoOutputMode::Layered) != layeredPresentation)
+        return false;
+    algorithm->stereoMode = engineStereoMode(mode);
+    algorithm->swapEyes = swapEyes;
+    return true;
 }
 
 } // namespace ovi

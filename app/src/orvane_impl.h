@@ -9,6 +9,8 @@
 #include <TbGpu/surface.h>
 #include <TbGpu/vulkan/vulkan_graphics_api.h>
 
+#include "stereo_output.h"
+
 #include <QMetaObject>
 #include <QVulkanInstance>
 #include <QWindow>
@@ -64,6 +66,12 @@ public:
     VkSurfaceKHR vkSurface() const { return windowSurface; }
     // The algorithm installed by Initialize; it belongs to the renderer.
     Orvane::StereoForwardAlgorithm *renderAlgorithm() const { return algorithm; }
+    // Whether the window takes the layered image itself (then the eyes cannot be composed into it).
+    bool presentsLayers() const { return layeredPresentation; }
+    // Switches how the eyes reach the window, without touching the scene. False, and nothing changes, for a mode
+    // the window cannot show: the layered image on a window that takes one layer, a composed one on a window that
+    // takes the layered image.
+    bool setStereoOutput(StereoOutputMode mode, bool swapEyes);
 
     // The bytes of the material's parameter block: ambient, diffuse and specular colours, shininess and padding.
     static std::vector<uint8_t> materialParameters();
@@ -88,6 +96,7 @@ private:
 
     VkSurfaceKHR windowSurface = VK_NULL_HANDLE;
     Orvane::StereoForwardAlgorithm *algorithm = nullptr;
+    bool layeredPresentation = false;
     // The camera connections write into the scene: they are cut before the engine goes.
     std::vector<QMetaObject::Connection> cameraConnections;
 };

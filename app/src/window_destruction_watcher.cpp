@@ -29,7 +29,8 @@ bool WindowDestructionWatcher::eventFilter(QObject *watched, QEvent *event)
         break;
     case QEvent::KeyPress: {
         // Key presses count wherever the keyboard focus is, so the shortcuts work from any widget.
-        const auto *keyEvent = static_cast<QKeyEvent *>(event);
+        auto *keyEvent = static_cast<QKeyEvent *>(event);
+        Q_EMIT OnKeyPress(keyEvent);
         if (keyEvent->key() == Qt::Key_Return && keyEvent->modifiers().testFlag(Qt::AltModifier))
             window->setWindowState(Qt::WindowFullScreen);
         if (keyEvent->key() == Qt::Key_Escape && window->isFullScreen())

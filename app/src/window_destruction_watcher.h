@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+class QKeyEvent;
 class QMouseEvent;
 class QWheelEvent;
 
@@ -29,6 +30,9 @@ Q_SIGNALS:
     void OnMouseEvent(QMouseEvent *event);
     // The event is valid only during the emission.
     void OnScroll(QWheelEvent *event);
+    // Every key press, wherever the keyboard focus is. One press may reach the filter more than once on its way
+    // to the focused widget and its parents; the event is valid only during the emission.
+    void OnKeyPress(QKeyEvent *event);
 
 private:
     Window *window = nullptr;
