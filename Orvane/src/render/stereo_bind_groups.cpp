@@ -34,6 +34,16 @@ bool isMaterialBinding(const ResourceBinding &binding)
     return type == Render::StandardResourceType::Material || type == Render::StandardResourceType::None;
 }
 
+// The material's texture or uniform buffer for a set and binding, or null.
+template<typename Binding>
+const Binding *materialBinding(const std::vector<Binding> &bindings, uint32_t set, uint32_t binding)
+{
+    const auto found = std::find_if(bindings.begin(), bindings.end(), [&](const Binding &candidate) {
+        return candidate.set == set && candidate.binding == binding;
+    });
+    return found != bindings.end() ? &*found : nullptr;
+}
+
 const ShaderProgramRecord *programRecordOf(Renderer &renderer, const Material *material)
 {
     return material && material->shaderProgram.get()
@@ -93,12 +103,9 @@ void StereoForwardAlgorithm::createMaterialBindGroups(const Material *material, 
                     continue;
                 if (binding.type == UniformBufferType) {
                     usesSet = true;
-                    const auto &bindings = material->uniformBufferBindings.get();
-                    const auto found = std::find_if(bindings.begin(), bindings.end(), [&](const auto &candidate) {
-                        return candidate.set == set.set && candidate.binding == binding.binding;
-                    });
-                    const BufferRecord *buffer =
-                            found != bindings.end() ? renderer->bufferStorage().find(found->buffer) : nullptr;
+                    const Material::BindingAndUBO *found =
+                            materialBinding(material->uniformBufferBindings.get(), set.set, binding.binding);
+                    const BufferRecord *buffer = found ? renderer->bufferStorage().find(found->buffer) : nullptr;
                     if (!buffer || !buffer->buffer.isValid())
                         return; // not on the GPU yet: made on a later frame
                     TbGpu::BufferBinding range;
@@ -109,12 +116,9 @@ void StereoForwardAlgorithm::createMaterialBindGroups(const Material *material, 
                     resources.push_back({ binding.binding, TbGpu::UniformBufferBinding{ range } });
                 } else if (binding.type == CombinedImageSamplerType) {
                     usesSet = true;
-                    const auto &bindings = material->textureBindings.get();
-                    const auto found = std::find_if(bindings.begin(), bindings.end(), [&](const auto &candidate) {
-                        return candidate.set == set.set && candidate.binding == binding.binding;
-                    });
-                    const TextureRecord *texture =
-                            found != bindings.end() ? renderer->textureStorage().find(found->texture) : nullptr;
+                    const Material::BindingAndTexture *found =
+                            materialBinding(material->textureBindings.get(), set.set, binding.binding);
+                    const TextureRecord *texture = found ? renderer->textureStorage().find(found->texture) : nullptr;
                     if (!texture || !texture->view.isValid())
                         return;
                     resources.push_back(

@@ -34,10 +34,32 @@ std::optional<double> litCentroidX(const Image &image, uint32_t from = 0, uint32
     return sum / double(count);
 }
 
-using StereoImageTest = StereoSceneTest;
-
 constexpr uint32_t W = 96;
 constexpr uint32_t H = 64;
+
+class StereoImageTest : public StereoSceneTest
+{
+protected:
+    // A grey square nearer than the focus plane (crossed parallax), drawn for both eyes into target 0 and composed
+    // in `mode` into target 1, on black. Notes the square's mean column in each eye and its grey.
+    StereoForwardAlgorithm *startComposedSquare(StereoForwardAlgorithm::StereoMode mode)
+    {
+        StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.6f, 10.0f, float(W) / H);
+        addSquare({ 0.0f, 0.0f, 5.0f }, 0.8f);
+        auto *algorithm = startStereo({ offscreenReference(W, H, 2), offscreenReference(W, H, 1) }, 0, 1, mode, eyes);
+        algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
+        runFrames(3);
+        const std::vector<Image> eyesImage = readTarget(0);
+        left = litCentroidX(eyesImage[0]).value_or(0.0);
+        right = litCentroidX(eyesImage[1]).value_or(0.0);
+        squareGrey = eyesImage[0].at(uint32_t(left), H / 2)[0];
+        return algorithm;
+    }
+
+    double left{ 0.0 };
+    double right{ 0.0 };
+    double squareGrey{ 0.0 };
+};
 
 TEST_F(StereoImageTest, CottageIsDrawnTexturedAndLitInBothEyes)
 {
@@ -158,15 +180,7 @@ TEST_F(StereoImageTest, DisparityAndOrbitChangeTheImages)
 
 TEST_F(StereoImageTest, ComposedModesShowTheEyesAsTheyShould)
 {
-    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.6f, 10.0f, float(W) / H);
-    addSquare({ 0.0f, 0.0f, 5.0f }, 0.8f); // nearer than the focus plane: crossed parallax
-    auto *algorithm =
-            startStereo({ offscreenReference(W, H, 2), offscreenReference(W, H, 1) }, 0, 1, Mode::Anaglyph, eyes);
-    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    runFrames(3);
-    const std::vector<Image> eyesImage = readTarget(0);
-    const double left = *litCentroidX(eyesImage[0]);
-    const double right = *litCentroidX(eyesImage[1]);
+    StereoForwardAlgorithm *algorithm = startComposedSquare(Mode::Anaglyph);
     ASSERT_GT(left, right + 2.0);
 
     // Anaglyph: the left eye's square in red only, the right eye's in green and blue only.
@@ -240,15 +254,7 @@ AnaglyphRegions anaglyphRegions(const Image &image)
 
 TEST_F(StereoImageTest, TopBottomSwappedEyesAndLeastSquaresAnaglyph)
 {
-    StereoCamera *eyes = addCamera({ 0.0f, 0.0f, 10.0f }, 0.6f, 10.0f, float(W) / H);
-    addSquare({ 0.0f, 0.0f, 5.0f }, 0.8f); // nearer than the focus plane: crossed parallax
-    auto *algorithm =
-            startStereo({ offscreenReference(W, H, 2), offscreenReference(W, H, 1) }, 0, 1, Mode::TopBottom, eyes);
-    algorithm->clearColor = glm::vec4(0.0f, 0.0f, 0.0f, 1.0f);
-    runFrames(3);
-    const std::vector<Image> eyesImage = readTarget(0);
-    const double left = *litCentroidX(eyesImage[0]);
-    const double right = *litCentroidX(eyesImage[1]);
+    StereoForwardAlgorithm *algorithm = startComposedSquare(Mode::TopBottom);
     ASSERT_GT(left, right + 2.0);
 
     // Top and bottom: the left eye in the upper half, the right eye in the lower, each at full width.
@@ -280,7 +286,7 @@ TEST_F(StereoImageTest, TopBottomSwappedEyesAndLeastSquaresAnaglyph)
     runFrames(3);
     const AnaglyphRegions leastSquares = anaglyphRegions(readTarget(1).at(0));
     EXPECT_GT(leastSquares.redCentroid, leastSquares.cyanCentroid);
-    const double white = eyesImage[0].at(uint32_t(left), H / 2)[0];
+    const double white = squareGrey;
     ASSERT_GT(white, 20.0);
     EXPECT_NEAR(leastSquares.red.r, white * (0.456 + 0.500 + 0.176), 3.0);
     EXPECT_NEAR(leastSquares.cyan.g, white * (0.378 + 0.734 - 0.018), 3.0);
