@@ -59,6 +59,13 @@ CameraControl::CameraControl(QWidget *parent)
     auto *eyeDisparityButton = new ValueButton(QIcon(QStringLiteral(":/b.png")), 1, 0.0f, 1.0f, 0.06f, this);
     auto *focusPlaneButton = new ValueButton(QIcon(QStringLiteral(":/a.png")), 0, 0.5f, 100.0f, 5.0f, this);
 
+    loadImageButton->setToolTip(QStringLiteral("Open a stereo photograph"));
+    loadModelButton->setToolTip(QStringLiteral("Open a model"));
+    cursorButton->setToolTip(QStringLiteral("Show the 3D cursor"));
+    eyeDisparityButton->setToolTip(QStringLiteral("Eye disparity: drag sideways"));
+    focusPlaneButton->setToolTip(QStringLiteral("Focus plane: drag up or down"));
+    closeButton->setToolTip(QStringLiteral("Close the viewer"));
+
     loadImageButton->setObjectName(QStringLiteral("loadImageButton"));
     loadModelButton->setObjectName(QStringLiteral("loadModelButton"));
     cursorButton->setObjectName(QStringLiteral("cursorButton"));

@@ -19,7 +19,8 @@ QPalette darkPalette()
     set(QPalette::Base, darker);
     set(QPalette::AlternateBase, dark);
     set(QPalette::ToolTipBase, Qt::white);
-    set(QPalette::ToolTipText, Qt::white);
+    // Tooltips keep their white background; white text on it could not be read.
+    set(QPalette::ToolTipText, Qt::black);
     set(QPalette::Text, Qt::white);
     set(QPalette::Button, dark);
     set(QPalette::ButtonText, Qt::white);

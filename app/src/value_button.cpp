@@ -32,6 +32,9 @@ ValueButton::ValueButton(const QIcon &icon, int horizontal, float minimum, float
     else
         label = new QLabel(this);
     label->setFont(QFont(QStringLiteral("Arial"), 15));
+    // The value sits on the dark panel. Inside a style-sheeted button the label does not follow the application's
+    // palette (it keeps the style's light-theme text colour), so its colour is given here.
+    label->setStyleSheet(QStringLiteral("color: #ffffff;"));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     label->setText(formatValue(value));
 

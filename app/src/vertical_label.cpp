@@ -23,7 +23,7 @@ void VerticalLabel::paintEvent(QPaintEvent *)
 {
     // The label's own frame, alignment and margins play no part: only the rotated text is drawn.
     QPainter painter(this);
-    painter.setPen(Qt::black);
+    painter.setPen(palette().color(foregroundRole()));
     painter.setBrush(Qt::Dense1Pattern);
     painter.rotate(90);
     painter.drawText(0, 0, text());

@@ -1,12 +1,15 @@
 #include "app_resources.h"
 #include "camera_control.h"
+#include "dark_palette.h"
 #include "value_button.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -47,6 +50,7 @@ TEST(CameraControl, HasSixStyledSquareIconButtons)
         EXPECT_TRUE(b->isFlat());
         EXPECT_TRUE(b->text().isEmpty());
         EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
+        EXPECT_FALSE(b->toolTip().isEmpty()) << b->objectName().toStdString();
     }
     const auto valueButtons = panel.findChildren<ovi::ValueButton *>();
     ASSERT_EQ(valueButtons.size(), 2);
@@ -187,6 +191,38 @@ TEST(CameraControl, LaysTheButtonsOutInAColumnWithCloseAtTheBottom)
     EXPECT_GT(top("closeButton") - bottom("focusPlaneButton"), 150);
     EXPECT_GE(bottom("closeButton"), 1200 - 24 - 1);
     EXPECT_LE(bottom("closeButton"), 1200 - 20 + 2);
+}
+
+TEST(CameraControl, ValueLabelsAreLightOnTheDarkPalette)
+{
+    const QPalette previous = QApplication::palette();
+    {
+        // As in the viewer: the panel is made before the application takes its style and the dark palette.
+        ovi::CameraControl panel;
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+        QApplication::setPalette(ovi::darkPalette());
+        panel.resize(170, 1000);
+        panel.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&panel));
+        for (const char *name : { "eyeDisparityButton", "focusPlaneButton" }) {
+            auto *label = button(panel, name)->findChild<QLabel *>();
+            ASSERT_NE(label, nullptr) << name;
+            const QImage image = label->grab().toImage();
+            // The ink: the pixels that differ most from the dark panel.
+            int light = 0;
+            int dark = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x) {
+                    const int grey = qGray(image.pixel(x, y));
+                    light += grey > 180;
+                    dark += grey < 20;
+                }
+            }
+            EXPECT_GT(light, 10) << name << ": no light ink";
+            EXPECT_EQ(dark, 0) << name << ": dark ink on the dark panel";
+        }
+    }
+    QApplication::setPalette(previous);
 }
 
 } // namespace

@@ -34,7 +34,7 @@ TEST(DarkPalette, TextIsReadableOnItsDarkBackgroundInEveryColourGroup)
     } pairs[] = {
         { QPalette::WindowText, QPalette::Window },         { QPalette::Text, QPalette::Base },
         { QPalette::Text, QPalette::AlternateBase },        { QPalette::ButtonText, QPalette::Button },
-        { QPalette::HighlightedText, QPalette::Highlight },
+        { QPalette::HighlightedText, QPalette::Highlight }, { QPalette::ToolTipText, QPalette::ToolTipBase },
     };
     for (QPalette::ColorGroup group : { QPalette::Active, QPalette::Inactive, QPalette::Disabled }) {
         for (const auto &pair : pairs) {
