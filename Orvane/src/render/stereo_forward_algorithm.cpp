@@ -1,5 +1,7 @@
 #include <Orvane/render/stereo_forward_algorithm.h>
 
+#include "frame_clock.h"
+
 #include "stereo_pipelines.h"
 
 #include <Orvane/assets/light.h>
@@ -28,20 +30,8 @@
 
 #include <algorithm>
 #include <bitset>
-#include <chrono>
 
 namespace Orvane {
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-uint64_t nanosecondsSince(Clock::time_point start)
-{
-    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count());
-}
-
-} // namespace
 
 bool StereoForwardAlgorithm::selects(const RenderPhase &phase, uint32_t entityMask)
 {
@@ -436,7 +426,7 @@ void StereoForwardAlgorithm::updateLightPositions()
 void StereoForwardAlgorithm::prepareFrameData(uint32_t frameIndex)
 {
     m_currentTimings = {};
-    const Clock::time_point start = Clock::now();
+    const Render::FrameClock::time_point start = Render::FrameClock::now();
 
     if (m_rebuildNeeded)
         rebuild();
@@ -473,7 +463,7 @@ void StereoForwardAlgorithm::prepareFrameData(uint32_t frameIndex)
 
     updateLightPositions();
     renderer->markFramesDirty();
-    m_currentTimings[0] = nanosecondsSince(start);
+    m_currentTimings[0] = Render::nanosecondsSince(start);
 }
 
 void StereoForwardAlgorithm::postRender(uint32_t)

@@ -1,5 +1,7 @@
 #include <Orvane/render/stereo_forward_algorithm.h>
 
+#include "frame_clock.h"
+
 #include <Orvane/assets/buffer.h>
 #include <Orvane/assets/material.h>
 #include <Orvane/assets/mesh.h>
@@ -21,19 +23,12 @@
 #include <TbGpu/render_pass_command_recorder.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
+#include <span>
 
 namespace Orvane {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-uint64_t nanosecondsSince(Clock::time_point start)
-{
-    return uint64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - start).count());
-}
 
 void stageCopy(TbGpu::CommandRecorder &recorder, StagingBufferPool &pool,
                const TbGpu::Handle<TbGpu::Buffer_t> &destination, uint64_t offset, const void *data, uint64_t size)
@@ -130,8 +125,8 @@ void StereoForwardAlgorithm::uploadFrameData(TbGpu::CommandRecorder &recorder, u
     for (MeshRendererEntry &entry : m_entries) {
         if (entry.modelBindGroups.bindGroups.empty() || entry.modelSlot.blockIndex >= m_modelBlocks.blocks().size())
             continue;
-        const glm::mat4 world = worldMatrixOf(entry.meshRenderer->entity.get());
-        std::memcpy(m_modelBlocks.blocks()[entry.modelSlot.blockIndex].slot(entry.modelSlot.slot), &world,
+        // The preparation of this frame read the world matrix.
+        std::memcpy(m_modelBlocks.blocks()[entry.modelSlot.blockIndex].slot(entry.modelSlot.slot), &entry.worldMatrix,
                     ModelMatrixSize);
     }
     for (ModelBlock &block : m_modelBlocks.blocks()) {
@@ -181,7 +176,7 @@ StereoForwardAlgorithm::renderFrame(uint32_t frameIndex,
                                     const std::vector<TbGpu::Handle<TbGpu::GpuSemaphore_t>> &waitSemaphores,
                                     TbGpu::Handle<TbGpu::Fence_t> signalFence)
 {
-    const Clock::time_point start = Clock::now();
+    const Render::FrameClock::time_point start = Render::FrameClock::now();
     TbGpu::Device &device = renderer->device();
     TbGpu::CommandRecorder recorder = device.createCommandRecorder({ renderer->graphicsQueue()->handle() });
 
@@ -239,7 +234,7 @@ StereoForwardAlgorithm::renderFrame(uint32_t frameIndex,
     submit.signalSemaphores = { renderCompleteSemaphores[frameIndex].handle() };
     submit.signalFence = signalFence;
     renderer->graphicsQueue()->submit(submit);
-    m_currentTimings[1] = nanosecondsSince(start);
+    m_currentTimings[1] = Render::nanosecondsSince(start);
     return renderCompleteSemaphores[frameIndex].handle();
 }
 
@@ -338,13 +333,10 @@ void StereoForwardAlgorithm::drawPhase(TbGpu::RenderPassCommandRecorder &pass, s
                               pipeline->layout, { offset });
         }
 
-        std::vector<MeshRenderer::DrawCommand> commands = entry->meshRenderer->drawCommands.get();
-        if (commands.empty()) {
-            MeshRenderer::DrawCommand whole;
-            whole.count = meshRecord->indexed ? meshRecord->indexCount : meshRecord->vertexCount;
-            commands.push_back(whole);
-        }
-        for (const MeshRenderer::DrawCommand &command : commands) {
+        MeshRenderer::DrawCommand whole;
+        whole.count = meshRecord->indexed ? meshRecord->indexCount : meshRecord->vertexCount;
+        const std::vector<MeshRenderer::DrawCommand> &given = entry->meshRenderer->drawCommands.get();
+        for (const MeshRenderer::DrawCommand &command : given.empty() ? std::span(&whole, 1) : std::span(given)) {
             TbGpu::Rect2D scissor = fullScissor(target);
             const auto &[x, y, width, height] = command.algorithmData;
             if (width != 0 && height != 0) {
@@ -385,10 +377,10 @@ void StereoForwardAlgorithm::recordCompositionPass(TbGpu::CommandRecorder &recor
     const uint32_t h = drawableHeight(target);
     pass.setViewport({ 0.0f, 0.0f, float(w), float(h), 0.0f, 1.0f });
     pass.setScissor(fullScissor(target));
-    const Clock::time_point overlaysStart = Clock::now();
+    const Render::FrameClock::time_point overlaysStart = Render::FrameClock::now();
     for (auto &overlayRenderer : m_overlayRenderers)
         overlayRenderer->recordInComposition(pass, frameIndex);
-    m_currentTimings[3] = nanosecondsSince(overlaysStart);
+    m_currentTimings[3] = Render::nanosecondsSince(overlaysStart);
     pass.end();
 }
 
